@@ -1,0 +1,14 @@
+// The subcommands of talor-tool. Each takes the arguments after the tool's
+// own name (argv[0] is the subcommand) and returns the process exit code:
+// 0 on success, 1 on a failure of the work, 2 on bad usage.
+
+#ifndef TALOR_APP_TOOL_COMMANDS_H_
+#define TALOR_APP_TOOL_COMMANDS_H_
+
+namespace talor {
+
+int RunRangesCommand(int argc, char** argv);
+
+}  // namespace talor
+
+#endif  // TALOR_APP_TOOL_COMMANDS_H_
