@@ -1,0 +1,208 @@
+#include "client/framing.h"
+
+#include <limits>
+
+#include "client/decimal.h"
+
+namespace talor {
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr size_t kSequenceLine = 3;
+constexpr size_t kResendMarkLine = 8;
+constexpr size_t kClientIdLine = 1;
+constexpr size_t kAnswerSequenceLine = 2;
+constexpr size_t kDeclaredLengthLine = 3;
+constexpr std::string_view kResendMark = "1";
+
+// The sequence number after `current`, or nullopt when it is not a number
+// or cannot grow.
+std::optional<std::string> NextSequenceNumber(std::string_view current) {
+  std::optional<int32_t> value = ParseDecimal(current);
+  if (!value || *value == std::numeric_limits<int32_t>::max()) return std::nullopt;
+  return std::to_string(*value + 1);
+}
+
+std::string HeaderLines(const SessionIdentity& identity, std::string_view commandLine) {
+  std::string header;
+  for (std::string_view line :
+       {std::string_view(identity.workstationCode), commandLine,
+        std::string_view(identity.clientId), std::string_view(identity.sequenceNumber),
+        std::string_view(identity.password), std::string_view(identity.user)}) {
+    header += line;
+    header += '\n';
+  }
+  header += "\n\n\n";
+  return header;
+}
+
+std::string WithLengthLine(std::string text) { return std::to_string(text.size()) + '\n' + text; }
+
+bool EndsWithLineBreak(std::string_view text) {
+  return !text.empty() && (text.back() == '\n' || text.back() == '\r');
+}
+
+}  // namespace
+
+std::optional<std::string> BuildRequestHeader(SessionIdentity& identity, char command) {
+  std::optional<std::string> next =
+      NextSequenceNumber(command == kRegisterCommand ? "0" : identity.sequenceNumber);
+  if (!next) return std::nullopt;
+  identity.sequenceNumber = *next;
+  identity.currentCommand = command;
+  identity.stopCounter = 1;
+  return HeaderLines(identity, std::string_view(&command, 1));
+}
+
+std::string FramePlainPacket(char command, std::string_view requestText) {
+  std::string text(1, command);
+  text += '\n';
+  text += requestText;
+  return WithLengthLine(std::move(text));
+}
+
+std::string FrameTunnelRequest(char command, std::string_view requestText, std::string_view host,
+                               std::string_view port) {
+  std::string body(1, command);
+  body += '\n';
+  body += requestText;
+  body += kCrLf;
+  body += kEndMarker;
+  std::string packet;
+  packet += "POST ";
+  packet += kGatewayPath;
+  packet += " HTTP/1.1\r\nUser-Agent: ";
+  packet += kGatewayUserAgent;
+  packet += "\r\nHost: ";
+  packet += host;
+  packet += ':';
+  packet += port;
+  packet += "\r\nAccept: *.*\r\nContent-length: ";
+  packet += std::to_string(body.size());
+  packet += "\r\n\r\n";
+  packet += body;
+  return packet;
+}
+
+std::string FrameStopPacket(const SessionIdentity& identity) {
+  std::string text(1, identity.currentCommand);
+  text += '\n';
+  text += HeaderLines(identity, kStopCommandLine);
+  std::string packet = WithLengthLine(std::move(text));
+  packet += '\n';
+  packet += identity.stopCounter >= 2 ? '1' : '0';
+  return packet;
+}
+
+ReceivedAnswer SplitAnswer(std::string_view received, bool tunnelled) {
+  ReceivedAnswer answer;
+  std::string_view text = received;
+  size_t marker = received.find(kBinaryMarker);
+  if (marker != std::string_view::npos) {
+    text = received.substr(0, marker);
+    std::string_view data = received.substr(marker + kBinaryMarker.size());
+    // Only a closing end marker that actually arrived is taken off: data cut
+    // short keep all their bytes.
+    if (tunnelled && data.ends_with(kEndMarker)) data.remove_suffix(kEndMarker.size());
+    answer.binary = std::string(data);
+  }
+  if (tunnelled) text = text.substr(0, text.find(kEndMarker));
+  answer.lastLineEnded = EndsWithLineBreak(text);
+  answer.lines.SetText(text);
+  return answer;
+}
+
+void UnwrapTunnelAnswer(StringList& lines) {
+  if (!lines.empty() && lines[0].text == kHttp10Line) lines.Delete(0);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].text == kStartMarker) {
+      lines.lines().erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+      return;
+    }
+  }
+}
+
+AnswerCheck CheckAnswer(StringList& lines, const SessionIdentity& identity,
+                        const ReceivedAnswer& received) {
+  std::optional<size_t> binaryLength;
+  if (received.binary) binaryLength = received.binary->size();
+  return CheckAnswer(lines, identity, binaryLength, received.lastLineEnded);
+}
+
+AnswerCheck CheckAnswer(StringList& lines, const SessionIdentity& identity,
+                        std::optional<size_t> binaryLength, bool lastLineEnded) {
+  if (lines.size() <= kAnswerSequenceLine || lines[kClientIdLine].text != identity.clientId ||
+      lines[kAnswerSequenceLine].text != identity.sequenceNumber) {
+    return AnswerCheck::IdentityMismatch;
+  }
+  if (lines.size() <= kDeclaredLengthLine || lines[kDeclaredLengthLine].text.empty()) {
+    return AnswerCheck::Good;
+  }
+  int64_t declared = DecimalOrZero(lines[kDeclaredLengthLine].text);
+  if (binaryLength) declared -= static_cast<int64_t>(*binaryLength + kBinaryMarker.size());
+  lines[kDeclaredLengthLine].text.clear();
+  int64_t actual = 0;
+  for (const ListLine& line : lines)
+    actual += static_cast<int64_t>(line.text.size() + kCrLf.size());
+  if (!lastLineEnded) actual -= static_cast<int64_t>(kCrLf.size());
+  return declared == actual ? AnswerCheck::Good : AnswerCheck::LengthMismatch;
+}
+
+void StripAnswerHeader(StringList& lines) {
+  auto& all = lines.lines();
+  size_t count = std::min(all.size(), static_cast<size_t>(kAnswerHeaderLines));
+  all.erase(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(count));
+}
+
+bool PrepareResend(SessionIdentity& identity, std::string& requestText) {
+  std::optional<std::string> next = NextSequenceNumber(identity.sequenceNumber);
+  if (!next) return false;
+  StringList lines;
+  lines.SetText(requestText);
+  if (lines.Count() < kRequestHeaderLines) return false;
+  lines[kSequenceLine].text = *next;
+  lines[kResendMarkLine].text = std::string(kResendMark);
+  identity.sequenceNumber = std::move(*next);
+  requestText = lines.Text();
+  return true;
+}
+
+std::string BuildAnswer(const AnswerFrame& frame, const StringList& lines,
+                        std::optional<std::string_view> binary) {
+  std::string header(1, frame.command);
+  header += kCrLf;
+  header += frame.clientId;
+  header += kCrLf;
+  header += frame.sequenceNumber;
+  header += kCrLf;
+  std::string rest(kCrLf);  // line 3 is counted empty
+  for (int i = 4; i < kAnswerHeaderLines; ++i) rest += kCrLf;
+  for (const ListLine& line : lines) {
+    rest += line.text;
+    rest += kCrLf;
+  }
+  std::string declared;
+  if (frame.declareLength) {
+    size_t length = header.size() + rest.size();
+    if (binary) length += kBinaryMarker.size() + binary->size();
+    declared = std::to_string(length);
+  }
+  std::string answer = header + declared + rest;
+  if (binary) {
+    answer += kBinaryMarker;
+    answer += *binary;
+  }
+  return answer;
+}
+
+std::string WrapTunnelAnswer(std::string_view answer) {
+  std::string wrapped =
+      "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n\r\n";
+  wrapped += kStartMarker;
+  wrapped += kCrLf;
+  wrapped += answer;
+  wrapped += kEndMarker;
+  return wrapped;
+}
+
+}  // namespace talor
