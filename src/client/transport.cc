@@ -1,0 +1,280 @@
+#include "client/transport.h"
+
+#include <array>
+#include <asio/connect.hpp>
+#include <asio/ip/tcp.hpp>
+#include <asio/write.hpp>
+#include <random>
+
+#include "client/decimal.h"
+#include "client/transport_connection.h"
+
+namespace talor {
+namespace {
+
+std::string DrawClientId(const Clock& clock) {
+  std::mt19937 generator(static_cast<uint32_t>(clock.NowMilliseconds()));
+  std::uniform_int_distribution<int> distribution(0, kClientIdLimit - 1);
+  return std::to_string(distribution(generator));
+}
+
+}  // namespace
+
+std::optional<uint16_t> PortNumber(std::string_view portText) {
+  std::optional<int32_t> port = ParseDecimal(portText);
+  if (!port || *port < 0 || *port > 65535) return std::nullopt;
+  return static_cast<uint16_t>(*port);
+}
+
+Transport::Transport(EventLoop& loop, UserInterface& ui, const Clock& clock)
+    : loop_(loop),
+      ui_(ui),
+      alive_(std::make_shared<bool>(true)),
+      timerWait_(loop, kWaitTick, [this] { TimerWaitTimer(); }),
+      timerNoOperation_(loop, kNoOperationInterval, [this] { TimerNoOperationTimer(); }) {
+  identity_.clientId = DrawClientId(clock);
+  identity_.host = std::string(kDefaultHost);
+  identity_.port = std::to_string(kDefaultPort);
+  received_.reserve(kReceiveChunk);
+  binary_.reserve(kReceiveChunk);
+}
+
+Transport::~Transport() {
+  *alive_ = false;
+  CloseConnection();
+}
+
+void Transport::SetServer(std::string_view host, std::string_view port,
+                          std::string_view workstationCode) {
+  identity_.host = std::string(host);
+  identity_.port = std::string(port);
+  identity_.workstationCode = std::string(workstationCode.substr(0, 1));
+}
+
+ExchangeResult Transport::RunCommand(char command, std::string_view parameters, StringList& answer,
+                                     CommandKind kind) {
+  // A registration does not consult the lock, but it must never start inside
+  // a running exchange: it would take over that exchange's connection and
+  // sequence number.
+  if (busyLock_ == ExchangeResult::Busy && (kind == CommandKind::Ordinary || exchangeRunning())) {
+    return ExchangeResult::Busy;
+  }
+  busyLock_ = ExchangeResult::Busy;
+  silentRetriesLeft_ = kSilentRetries;
+  ExchangeResult result = ExchangeResult::Failed;
+  try {
+    std::optional<std::string> header = BuildRequestHeader(identity_, command);
+    if (header) {
+      requestText_ = *header;
+      requestText_.append(parameters);
+      result = RunExchange(answer);
+    }
+  } catch (...) {
+    result = ExchangeResult::Failed;
+  }
+  busyLock_ = result;
+  return result;
+}
+
+ExchangeResult Transport::RunExchange(StringList& answer) {
+  for (;;) {
+    retry_ = false;
+    ExchangeResult result = blocking_ ? RunBlocking(answer) : RunNonBlocking(answer);
+    if (result != ExchangeResult::Failed || !retry_) return result;
+    bool silent = false;
+    std::string message;
+    if (failureKind_ == FailureKind::CorruptAnswer) {
+      failureKind_ = FailureKind::None;
+      if (silentRetriesLeft_ > 0) {
+        --silentRetriesLeft_;
+        silent = true;
+      } else {
+        message = std::string(kCorruptAnswerMessage) + std::to_string(kCorruptAnswer) + ").";
+        silentRetriesLeft_ = kSilentRetries;
+      }
+    } else {
+      message = std::string(kBrokenConnectionMessage);
+    }
+    if (!silent && !AskYesNo(ui_, kCaption, message + std::string(kRepeatQuestion))) {
+      identity_.host.clear();
+      ui_.EndApplication();
+      return ExchangeResult::Failed;
+    }
+    if (!PrepareResend(identity_, requestText_)) return ExchangeResult::Failed;
+  }
+}
+
+ExchangeResult Transport::RunNonBlocking(StringList& answer) {
+  owner_ = ui_.ActiveWindow();
+  bool ownerDisabled = false;
+  try {
+    if (owner_ != kNoWindow && ui_.IsWindowEnabled(owner_)) {
+      ui_.EnableWindow(owner_, false);
+      ownerDisabled = true;
+    }
+    state_ = ExchangeResult::Busy;
+    timerNoOperation_.Restart();
+    ShowWaitForm(false);
+
+    tunnelled_ = identity_.port == kTunnelPort;
+    const char command = identity_.currentCommand;
+    OpenConnection(tunnelled_
+                       ? FrameTunnelRequest(command, requestText_, identity_.host, identity_.port)
+                       : FramePlainPacket(command, requestText_));
+
+    ticks_ = 0;
+    waitForm_.progress = 0;
+    timerWait_.Start();
+    ui_.SetWaitCursor(true);
+
+    if (!loop_.WaitUntil([this] { return state_ != ExchangeResult::Busy; })) {
+      // The application is ending.
+      CloseConnection();
+      state_ = ExchangeResult::Failed;
+      answerLines_.Clear();
+    }
+
+    StopWaiting();
+    ui_.SetWaitCursor(false);
+    answer = answerLines_;
+    if (state_ == ExchangeResult::Good) StripAnswerHeader(answer);
+  } catch (...) {
+    state_ = ExchangeResult::Failed;
+    CloseConnection();
+    StopWaiting();
+    ui_.SetWaitCursor(false);
+  }
+  if (ownerDisabled) {
+    ui_.EnableWindow(owner_, true);
+    if (ui_.ForegroundWindow() == owner_) ui_.FocusWindow(owner_);
+  }
+  return state_;
+}
+
+void Transport::OpenConnection(const std::string& packet) {
+  CloseConnection();
+  auto connection = std::make_shared<Connection>(loop_.context());
+  connection->packet = packet;
+  connection_ = connection;
+  const uint16_t port = PortNumber(identity_.port).value_or(kDefaultPort);
+  std::weak_ptr<bool> alive = alive_;
+  connection->resolver.async_resolve(
+      identity_.host, std::to_string(port),
+      [this, alive, connection](const asio::error_code& error,
+                                asio::ip::tcp::resolver::results_type endpoints) {
+        if (alive.expired() || connection != connection_) return;
+        if (error) {
+          FailExchange(false);
+          return;
+        }
+        asio::async_connect(connection->socket, endpoints,
+                            [this, alive, connection](const asio::error_code& connectError,
+                                                      const asio::ip::tcp::endpoint&) {
+                              if (alive.expired() || connection != connection_) return;
+                              if (connectError) {
+                                FailExchange(false);
+                                return;
+                              }
+                              OnConnected(connection);
+                            });
+      });
+}
+
+void Transport::OnConnected(const std::shared_ptr<Connection>& connection) {
+  received_.clear();
+  binary_.clear();
+  answerText_.clear();
+  std::weak_ptr<bool> alive = alive_;
+  asio::async_write(connection->socket, asio::buffer(connection->packet),
+                    [this, alive, connection](const asio::error_code& error, size_t) {
+                      if (alive.expired() || connection != connection_) return;
+                      if (error) FailExchange(false);
+                    });
+  StartRead(connection);
+}
+
+void Transport::StartRead(const std::shared_ptr<Connection>& connection) {
+  std::weak_ptr<bool> alive = alive_;
+  connection->socket.async_read_some(
+      asio::buffer(connection->chunk),
+      [this, alive, connection](const asio::error_code& error, size_t count) {
+        if (alive.expired() || connection != connection_) return;
+        if (count > 0) {
+          // Grow in whole chunks ahead of need; the answer is split only once,
+          // after it is complete.
+          if (received_.size() + count >= received_.capacity()) {
+            received_.reserve(std::max(received_.capacity() * 2, received_.size() + count + 1));
+          }
+          received_.append(connection->chunk.data(), count);
+        }
+        if (error == asio::error::eof) {
+          OnDisconnected();
+          return;
+        }
+        if (error) {
+          answerText_.clear();
+          FailExchange(false);
+          return;
+        }
+        if (tunnelled_ && received_.size() > kEndMarker.size() && received_.ends_with(kEndMarker)) {
+          OnDisconnected();
+          return;
+        }
+        StartRead(connection);
+      });
+}
+
+void Transport::OnDisconnected() {
+  try {
+    CloseConnection();
+    ReceivedAnswer received = SplitAnswer(received_, tunnelled_);
+    received_.clear();
+    received_.shrink_to_fit();
+    received_.reserve(kReceiveChunk);
+    answerText_ = received.lines.Text();
+    binary_ = received.binary.value_or(std::string());
+    StringList lines = std::move(received.lines);
+    if (tunnelled_) UnwrapTunnelAnswer(lines);
+    switch (CheckAnswer(lines, identity_, received)) {
+      case AnswerCheck::IdentityMismatch:
+        answerLines_ = StringList{{std::to_string(kUnreadableAnswer), 0}};
+        retry_ = true;
+        failureKind_ = FailureKind::CorruptAnswer;
+        state_ = ExchangeResult::Failed;
+        break;
+      case AnswerCheck::LengthMismatch:
+        // The answer text is dropped: the caller sees an empty list.
+        answerLines_.Clear();
+        answerText_.clear();
+        retry_ = true;
+        failureKind_ = FailureKind::CorruptAnswer;
+        StopWaiting();
+        state_ = ExchangeResult::Failed;
+        break;
+      case AnswerCheck::Good:
+        answerLines_ = std::move(lines);
+        state_ = ExchangeResult::Good;
+        break;
+    }
+  } catch (...) {
+    CloseConnection();
+    answerLines_.Clear();
+    state_ = ExchangeResult::Failed;
+  }
+}
+
+void Transport::FailExchange(bool keepAnswerLines) {
+  CloseConnection();
+  if (!keepAnswerLines) answerLines_.Clear();
+  state_ = ExchangeResult::Failed;
+}
+
+void Transport::CloseConnection() {
+  if (!connection_) return;
+  asio::error_code ignored;
+  connection_->resolver.cancel();
+  connection_->socket.close(ignored);
+  connection_.reset();
+}
+
+}  // namespace talor

@@ -1,0 +1,192 @@
+// The transport: the one owner of everything that talks to the catalogue
+// server — the session identity, the sockets, the receive buffer, the last
+// request and answer, the binary block of the last answer, the resource cache
+// and the full-text settings — together with the logic of the wait dialog
+// that shows while an exchange takes long. docs/protocol.md ("Transport")
+// describes the behaviour in prose.
+//
+// One exchange at a time: every exchange opens a fresh TCP connection, sends
+// one packet and takes the answer as complete when the server closes the
+// connection (or, tunnelled through a web server's gateway, when the end
+// marker has arrived). The non-blocking path (the default) waits in a nested
+// loop on the core's EventLoop, so timers, the stop button and other events
+// stay alive; the blocking path sends and receives in one call.
+//
+// Everything runs on the core loop's thread.
+
+#ifndef TALOR_CLIENT_TRANSPORT_H_
+#define TALOR_CLIENT_TRANSPORT_H_
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "client/framing.h"
+#include "client/resource_cache.h"
+#include "client/result_codes.h"
+#include "platform/clock.h"
+#include "platform/event_loop.h"
+#include "platform/loop_timer.h"
+#include "platform/user_interface.h"
+#include "text/string_list.h"
+
+namespace talor {
+
+// The full-text search settings (SetFullTextDefaults).
+struct FullTextSettings {
+  bool morphology = false;
+  std::string prefix = "KT=";
+  std::string distance;  // decimal text; not a number sends -1
+  int limit = 100;       // outside 1..32000 sends 100
+  std::string extra;
+};
+
+// The port text as a port number: a decimal integer from 0 to 65535;
+// nullopt otherwise.
+std::optional<uint16_t> PortNumber(std::string_view portText);
+
+class Transport {
+ public:
+  static constexpr int kDefaultWaitSeconds = 3;
+  static constexpr std::chrono::milliseconds kWaitTick{100};
+  static constexpr std::chrono::milliseconds kNoOperationInterval{60000};
+  static constexpr int kSilentRetries = 5;
+  // Receive chunk and the step in which buffers grow.
+  static constexpr size_t kReceiveChunk = 32000;
+
+  // The wait dialog's geometry.
+  static constexpr int kWaitFormWidth = 270;
+  static constexpr int kWaitFormHeight = 130;
+  static constexpr int kAnimationWidth = 65;
+  static constexpr int kAnimationStep = 3;
+  static constexpr int kAnimationMargin = 7;
+  static constexpr int kProgressStep = 3;
+  static constexpr int kProgressMax = 100;
+
+  static constexpr std::string_view kCaption = "Внимание!";
+  static constexpr std::string_view kCorruptAnswerMessage =
+      "Произошла ошибка при получении данных от сервера (";
+  static constexpr std::string_view kBrokenConnectionMessage = "Связь с сервером ТАЛОР64 прервана.";
+  static constexpr std::string_view kRepeatQuestion = " Следует повторить обращение к серверу";
+
+  // The client id is drawn from a generator seeded by `clock`.
+  Transport(EventLoop& loop, UserInterface& ui, const Clock& clock);
+  ~Transport();
+  Transport(const Transport&) = delete;
+  Transport& operator=(const Transport&) = delete;
+
+  // ---- session (Set at login and by a change of server)
+  // Sets the server and the workstation code for the following requests.
+  void SetServer(std::string_view host, std::string_view port, std::string_view workstationCode);
+  SessionIdentity& identity() { return identity_; }
+  const SessionIdentity& identity() const { return identity_; }
+
+  // ---- switches (set at start from the server-provided settings)
+  // Seconds before the wait dialog shows (SHOW_WAITING_IN_SECOND); negative
+  // values count as 0.
+  void SetWaitSeconds(int seconds) { waitSeconds_ = seconds < 0 ? 0 : seconds; }
+  // The blocking path (BlockSocket).
+  void SetBlocking(bool blocking) { blocking_ = blocking; }
+  bool blocking() const { return blocking_; }
+
+  // ---- command wrapper
+  enum class CommandKind { Ordinary, Registration };
+  // Runs one command operation: refuses with Busy at once, sending nothing,
+  // while another operation runs; otherwise builds the header for `command`,
+  // appends `parameters` (sent as given) and runs the exchange with up to
+  // kSilentRetries silent resends. `answer` receives the stripped answer
+  // lines on Good; on Failed it holds what the exchange left (a local error
+  // code line or nothing). A registration resets the sequence number; it is
+  // refused only while an exchange is actually in progress.
+  ExchangeResult RunCommand(char command, std::string_view parameters, StringList& answer,
+                            CommandKind kind = CommandKind::Ordinary);
+
+  // The retry procedure around one exchange of the request prepared in
+  // requestText(). Asks the user after a broken connection and after the
+  // silent resends; a No ends the application (through the UserInterface)
+  // and returns Failed.
+  ExchangeResult RunExchange(StringList& answer);
+
+  // ---- handlers of the wait dialog
+  // The stop button: sends a stop packet (level 0, then 1) and gives the
+  // exchange up on the third press. Does nothing when no exchange runs.
+  void BitBtnWaitClick();
+  void TimerWaitTimer();
+  void TimerNoOperationTimer();
+
+  // ---- state of the last exchange (valid until the next one begins)
+  ExchangeResult busyLock() const { return busyLock_; }
+  bool exchangeRunning() const { return state_ == ExchangeResult::Busy; }
+  const std::string& requestText() const { return requestText_; }
+  const std::string& answerText() const { return answerText_; }
+  // The binary data of the last answer (empty when none came).
+  const std::string& binaryBlock() const { return binary_; }
+  const WaitFormState& waitForm() const { return waitForm_; }
+  bool noOperationTimerEnabled() const { return timerNoOperation_.enabled(); }
+
+  // ---- owned for the run
+  ResourceCache& resourceCache() { return cache_; }
+  FullTextSettings& fullText() { return fullText_; }
+
+ private:
+  enum class FailureKind { None, CorruptAnswer };
+  struct Connection;
+
+  ExchangeResult RunNonBlocking(StringList& answer);
+  ExchangeResult RunBlocking(StringList& answer);
+
+  // Non-blocking socket events.
+  void OpenConnection(const std::string& packet);
+  void OnConnected(const std::shared_ptr<Connection>& connection);
+  void StartRead(const std::shared_ptr<Connection>& connection);
+  void OnDisconnected();
+  void FailExchange(bool keepAnswerLines);
+  void CloseConnection();
+  void SendStopPacket(std::string packet);
+
+  // The wait dialog.
+  void ShowWaitForm(bool visible);
+  void UpdateWaitForm();
+  void StopWaiting();
+
+  // Fixed for the run.
+  EventLoop& loop_;
+  UserInterface& ui_;
+  std::shared_ptr<bool> alive_;
+  LoopTimer timerWait_;
+  LoopTimer timerNoOperation_;
+  ResourceCache cache_;
+  FullTextSettings fullText_;
+
+  // Set at login and by the start switches.
+  SessionIdentity identity_;
+  int waitSeconds_ = kDefaultWaitSeconds;
+  bool blocking_ = false;
+
+  // Valid for one command operation.
+  ExchangeResult busyLock_ = ExchangeResult::Good;
+  int silentRetriesLeft_ = kSilentRetries;
+  std::string requestText_;
+
+  // Valid for one exchange.
+  ExchangeResult state_ = ExchangeResult::Good;
+  bool retry_ = false;
+  FailureKind failureKind_ = FailureKind::None;
+  bool tunnelled_ = false;
+  std::shared_ptr<Connection> connection_;
+  std::string received_;
+  std::string answerText_;
+  StringList answerLines_;
+  std::string binary_;
+  WindowId owner_ = kNoWindow;
+  int ticks_ = 0;
+  WaitFormState waitForm_;
+  StringList noOperationAnswer_;
+};
+
+}  // namespace talor
+
+#endif  // TALOR_CLIENT_TRANSPORT_H_
