@@ -1,0 +1,62 @@
+#include "client/exchange_code.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace talor {
+namespace {
+
+TEST(ExchangeCodeTest, FromParameter) {
+  struct Row {
+    const char* parameter;
+    ExchangeCode code;
+  };
+  const Row rows[] = {
+      {"", ExchangeCode::Utf8},     {"UTF8", ExchangeCode::Utf8}, {"win", ExchangeCode::Ansi},
+      {"WIN", ExchangeCode::Ansi},  {"dos", ExchangeCode::Oem},   {"DOSWIN", ExchangeCode::Ansi},
+      {"xDoSx", ExchangeCode::Oem}, {"wi n", ExchangeCode::Utf8},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(row.code, ExchangeCodeFromParameter(row.parameter)) << row.parameter;
+  }
+}
+
+TEST(ExchangeCodeTest, FromName) {
+  EXPECT_EQ(ExchangeCode::Utf8, ExchangeCodeFromName("utf8"));
+  EXPECT_EQ(ExchangeCode::Ansi, ExchangeCodeFromName("Win"));
+  EXPECT_EQ(ExchangeCode::Oem, ExchangeCodeFromName("DOS"));
+  EXPECT_FALSE(ExchangeCodeFromName("doswin"));
+  EXPECT_FALSE(ExchangeCodeFromName(""));
+}
+
+TEST(ExchangeCodeTest, CyrillicBytesPerCode) {
+  // "Мир" in UTF-8, Windows-1251 and CP866.
+  const std::string utf8 = "\xD0\x9C\xD0\xB8\xD1\x80";
+  struct Row {
+    ExchangeCode code;
+    std::string bytes;
+  };
+  const Row rows[] = {
+      {ExchangeCode::Utf8, utf8},
+      {ExchangeCode::Ansi, "\xCC\xE8\xF0"},
+      {ExchangeCode::Oem, "\x8C\xA8\xE0"},
+  };
+  for (const Row& row : rows) {
+    StringList record{{"0"}, {"0"}, {"0"}, {"^A" + utf8, 200}};
+    RecodeForExport(record, row.code);
+    EXPECT_EQ("^A" + row.bytes, record[3].text);
+    EXPECT_EQ(200, record[3].object);
+    RecodeForImport(record, row.code);
+    EXPECT_EQ("^A" + utf8, record[3].text);
+  }
+}
+
+TEST(ExchangeCodeTest, MissingCharactersBecomeQuestionMarks) {
+  StringList record{{"\xE4\xB8\xAD", 1}};  // a CJK character
+  RecodeForExport(record, ExchangeCode::Ansi);
+  EXPECT_EQ("?", record[0].text);
+}
+
+}  // namespace
+}  // namespace talor
