@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "text/charset_escapes.h"
 #include "text/encoding.h"
 
 namespace talor {
@@ -12,7 +13,10 @@ bool ContainsNoCase(std::string_view text, std::string_view upperWord) {
   return upper.find(upperWord) != std::string::npos;
 }
 
-std::string AnsiTextToUtf8(std::string_view ansiText) { return AnsiToUtf8(ansiText); }
+std::string AnsiTextToUtf8(std::string_view ansiText) {
+  std::optional<std::string> decoded = DecodeCharsetEscapes(ansiText);
+  return decoded ? std::move(*decoded) : AnsiToUtf8(ansiText);
+}
 
 }  // namespace
 

@@ -52,6 +52,14 @@ TEST(ExchangeCodeTest, CyrillicBytesPerCode) {
   }
 }
 
+TEST(ExchangeCodeTest, ImportDecodesCharsetEscapes) {
+  // && 161 (Greek) 0xE1 is the Greek small alpha; the Cyrillic around it is
+  // plain Windows-1251.
+  StringList record{{"\xCC\xE8\xF0 &&\xA1\xE1", 200}};
+  RecodeForImport(record, ExchangeCode::Ansi);
+  EXPECT_EQ("\xD0\x9C\xD0\xB8\xD1\x80 \xCE\xB1", record[0].text);
+}
+
 TEST(ExchangeCodeTest, MissingCharactersBecomeQuestionMarks) {
   StringList record{{"\xE4\xB8\xAD", 1}};  // a CJK character
   RecodeForExport(record, ExchangeCode::Ansi);
