@@ -183,6 +183,7 @@ void Transport::OpenConnection(const std::string& packet) {
 void Transport::OnConnected(const std::shared_ptr<Connection>& connection) {
   received_.clear();
   binary_.clear();
+  binaryArrived_ = false;
   answerText_.clear();
   std::weak_ptr<bool> alive = alive_;
   asio::async_write(connection->socket, asio::buffer(connection->packet),
@@ -233,6 +234,7 @@ void Transport::OnDisconnected() {
     received_.reserve(kReceiveChunk);
     answerText_ = received.lines.Text();
     binary_ = received.binary.value_or(std::string());
+    binaryArrived_ = received.binary.has_value();
     StringList lines = std::move(received.lines);
     if (tunnelled_) UnwrapTunnelAnswer(lines);
     switch (CheckAnswer(lines, identity_, received)) {

@@ -124,6 +124,8 @@ class Transport {
   const std::string& answerText() const { return answerText_; }
   // The binary data of the last answer (empty when none came).
   const std::string& binaryBlock() const { return binary_; }
+  // Whether the last answer carried the binary marker at all.
+  bool binaryArrived() const { return binaryArrived_; }
   const WaitFormState& waitForm() const { return waitForm_; }
   bool noOperationTimerEnabled() const { return timerNoOperation_.enabled(); }
 
@@ -181,6 +183,7 @@ class Transport {
   std::string answerText_;
   StringList answerLines_;
   std::string binary_;
+  bool binaryArrived_ = false;
   WindowId owner_ = kNoWindow;
   int ticks_ = 0;
   WaitFormState waitForm_;

@@ -15,6 +15,7 @@ ExchangeResult Transport::RunBlocking(StringList& answer) {
   try {
     state_ = ExchangeResult::Busy;
     binary_.clear();
+  binaryArrived_ = false;
     received_.clear();
     timerNoOperation_.Restart();
 
@@ -44,6 +45,7 @@ ExchangeResult Transport::RunBlocking(StringList& answer) {
     received_.clear();
     answerText_ = received.lines.Text();
     binary_ = received.binary.value_or(std::string());
+    binaryArrived_ = received.binary.has_value();
     StringList lines = std::move(received.lines);
     if (CheckAnswer(lines, identity_, received) == AnswerCheck::Good) {
       state_ = ExchangeResult::Good;
