@@ -1,0 +1,106 @@
+#include "shell/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <vector>
+
+namespace talor {
+namespace {
+
+constexpr mode_t kNewFileMode = 0600;
+constexpr size_t kReadChunk = 64 * 1024;
+
+// Closes a descriptor when it goes out of scope.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+  int get() const { return fd_; }
+  // Closes now and reports whether the close succeeded.
+  bool Close() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd < 0 || ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
+}
+
+// The file that writing to `path` should replace: the target of a symbolic
+// link, else `path` itself.
+std::string ReplacementTarget(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_symlink(path, error)) return path;
+  std::filesystem::path target = std::filesystem::read_symlink(path, error);
+  if (error) return path;
+  if (target.is_relative()) target = std::filesystem::path(path).parent_path() / target;
+  return target.string();
+}
+
+}  // namespace
+
+FileContents ReadWholeFile(const std::string& path, size_t maxBytes) {
+  FileContents result;
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) {
+    result.status =
+        (errno == ENOENT || errno == ENOTDIR) ? FileReadStatus::Missing : FileReadStatus::Failed;
+    return result;
+  }
+  result.status = FileReadStatus::Failed;
+  std::string bytes;
+  std::vector<char> chunk(kReadChunk);
+  for (;;) {
+    ssize_t got = ::read(fd.get(), chunk.data(), chunk.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return result;
+    if (got == 0) break;
+    if (bytes.size() + static_cast<size_t>(got) > maxBytes) return result;
+    bytes.append(chunk.data(), static_cast<size_t>(got));
+  }
+  result.status = FileReadStatus::Read;
+  result.bytes = std::move(bytes);
+  return result;
+}
+
+bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
+  if (path.empty()) return false;
+  std::string target = ReplacementTarget(path);
+  mode_t mode = kNewFileMode;
+  struct stat existing {};
+  if (::stat(target.c_str(), &existing) == 0) {
+    if (!S_ISREG(existing.st_mode)) return false;
+    mode = existing.st_mode & 07777;
+  }
+
+  std::string temporary = target + ".XXXXXX";
+  FileDescriptor fd(::mkstemp(temporary.data()));
+  if (fd.get() < 0) return false;
+  bool ok = ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
+  ok = fd.Close() && ok;
+  ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
+  if (!ok) ::unlink(temporary.c_str());
+  return ok;
+}
+
+}  // namespace talor

@@ -1,0 +1,37 @@
+// Whole-file reading and replacing for the configuration and message files.
+
+#ifndef TALOR_SHELL_FILE_IO_H_
+#define TALOR_SHELL_FILE_IO_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace talor {
+
+enum class FileReadStatus {
+  Read,     // the bytes are the whole file
+  Missing,  // there is no file at the path
+  Failed,   // the path names something that could not be read, or a file
+            // larger than the limit
+};
+
+struct FileContents {
+  FileReadStatus status = FileReadStatus::Missing;
+  std::string bytes;  // empty unless status is Read
+};
+
+// Reads the file at `path` whole, refusing files of more than `maxBytes`.
+FileContents ReadWholeFile(const std::string& path, size_t maxBytes);
+
+// Replaces the contents of the file at `path` by `bytes` so that the file is
+// never seen half written: the bytes go to a new file beside it, which then
+// takes its place. A symbolic link is followed and stays a link. An existing
+// file keeps its permissions; a new file is readable by its owner only, since
+// configuration files may hold passwords. Returns false, leaving any existing
+// file unchanged, when anything fails.
+bool ReplaceFileContents(const std::string& path, std::string_view bytes);
+
+}  // namespace talor
+
+#endif  // TALOR_SHELL_FILE_IO_H_
