@@ -29,6 +29,12 @@ std::optional<FieldStart> ParseFieldStart(std::string_view line) {
   return FieldStart{*tag, line.substr(colon + kTagSeparator.size())};
 }
 
+// "*****", also with blanks after it (left behind by text editors).
+bool IsRecordEnd(std::string_view line) {
+  size_t end = line.find_last_not_of(" \t");
+  return end != std::string_view::npos && line.substr(0, end + 1) == kTextRecordEnd;
+}
+
 std::string Quoted(std::string_view line) {
   constexpr size_t kShown = 40;
   std::string shown(line.substr(0, kShown));
@@ -74,7 +80,7 @@ bool TextExchangeReader::Next(StringList& record) {
   RecordNew(fields);
   while (position_ < input_.size()) {
     std::string_view line = NextLine();
-    if (line == kTextRecordEnd) {
+    if (IsRecordEnd(line)) {
       if (RecordFieldCount(fields) > 0) break;
       continue;
     }

@@ -33,11 +33,11 @@ struct TextExchangeIssue {
 // (they must outlive the reader). A line "#<positive tag>: value" starts a
 // field; any other non-empty line continues the value of the field before it,
 // appended without separator; empty lines are skipped. A record ends at a
-// "*****" line or at the end of the input, and the last record keeps all its
-// lines even when the closing line is missing. Lines that look like a broken
-// field start and lines with no field before them are reported as issues
-// (the latter are skipped, having nothing to belong to). A UTF-8 byte order
-// mark at the very start is skipped.
+// "*****" line (blanks after it allowed) or at the end of the input, and the
+// last record keeps all its lines even when the closing line is missing.
+// Lines that look like a broken field start and lines with no field before
+// them are reported as issues (the latter are skipped, having nothing to
+// belong to). A UTF-8 byte order mark at the very start is skipped.
 class TextExchangeReader {
  public:
   explicit TextExchangeReader(std::string_view input);
