@@ -29,7 +29,7 @@
 namespace talor {
 
 // The path number of a database's own files on the server.
-inline constexpr int kDatabasePath = 10;
+inline constexpr int kDatabaseFilesPath = 10;
 
 // "<path number>.<database>.<file name>", with `@` before the file name of a
 // binary resource.
