@@ -136,7 +136,8 @@ ExchangeResult Transport::RunNonBlocking(StringList& answer) {
 
     StopWaiting();
     ui_.SetWaitCursor(false);
-    answer = answerLines_;
+    answer = std::move(answerLines_);
+    answerLines_.Clear();
     if (state_ == ExchangeResult::Good) StripAnswerHeader(answer);
   } catch (...) {
     state_ = ExchangeResult::Failed;
@@ -229,10 +230,7 @@ void Transport::OnDisconnected() {
   try {
     CloseConnection();
     ReceivedAnswer received = SplitAnswer(received_, tunnelled_);
-    received_.clear();
-    received_.shrink_to_fit();
-    received_.reserve(kReceiveChunk);
-    answerText_ = received.lines.Text();
+    TakeAnswerText();
     binary_ = received.binary.value_or(std::string());
     binaryArrived_ = received.binary.has_value();
     StringList lines = std::move(received.lines);
@@ -263,6 +261,20 @@ void Transport::OnDisconnected() {
     answerLines_.Clear();
     state_ = ExchangeResult::Failed;
   }
+}
+
+void Transport::TakeAnswerText() {
+  // The received bytes become the answer text without another copy; the
+  // buffer starts again at its initial size.
+  answerText_ = std::move(received_);
+  const size_t binaryAt = answerText_.find(kBinaryMarker);
+  if (binaryAt != std::string::npos) answerText_.resize(binaryAt);
+  if (tunnelled_) {
+    const size_t endAt = answerText_.find(kEndMarker);
+    if (endAt != std::string::npos) answerText_.resize(endAt);
+  }
+  received_ = std::string();
+  received_.reserve(kReceiveChunk);
 }
 
 void Transport::FailExchange(bool keepAnswerLines) {

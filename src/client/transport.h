@@ -145,6 +145,7 @@ class Transport {
   void OnConnected(const std::shared_ptr<Connection>& connection);
   void StartRead(const std::shared_ptr<Connection>& connection);
   void OnDisconnected();
+  void TakeAnswerText();
   void FailExchange(bool keepAnswerLines);
   void CloseConnection();
   void SendStopPacket(std::string packet);

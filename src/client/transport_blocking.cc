@@ -41,9 +41,9 @@ ExchangeResult Transport::RunBlocking(StringList& answer) {
     asio::error_code ignored;
     socket.close(ignored);
 
+    tunnelled_ = false;
     ReceivedAnswer received = SplitAnswer(received_, false);
-    received_.clear();
-    answerText_ = received.lines.Text();
+    TakeAnswerText();
     binary_ = received.binary.value_or(std::string());
     binaryArrived_ = received.binary.has_value();
     StringList lines = std::move(received.lines);
