@@ -1,0 +1,144 @@
+#include "server/catalogue_loader.h"
+
+#include <system_error>
+
+#include "client/text_exchange.h"
+#include "server/catalogue_files.h"
+#include "server/service.h"
+#include "server/storage.h"
+#include "text/encoding.h"
+#include "text/string_list.h"
+
+namespace talor::server {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kLoadBatch = 500;
+constexpr int kFirstFieldLine = 3;
+
+bool CopyTree(const fs::path& from, const fs::path& to, std::string& error) {
+  std::error_code ec;
+  if (!fs::exists(from, ec)) return true;
+  fs::create_directories(to, ec);
+  fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+  if (ec) error = "Не удалось скопировать " + from.string() + ": " + ec.message();
+  return !ec;
+}
+
+bool LoadUsers(Storage& storage, const fs::path& file, std::string& error) {
+  std::optional<std::string> text = ReadWholeFile(file);
+  if (!text) return true;
+  for (std::string_view line : SplitLines(*text)) {
+    if (line.empty() || line.front() == '#') continue;
+    std::vector<std::string> parts;
+    while (!line.empty()) {
+      size_t blank = line.find_first_of(" \t");
+      if (blank != 0) parts.emplace_back(line.substr(0, blank));
+      if (blank == std::string_view::npos) break;
+      line.remove_prefix(blank + 1);
+    }
+    if (parts.size() != 4) {
+      error = "Неверная строка в users.txt: " + std::string(line);
+      return false;
+    }
+    User user{parts[0], parts[1], parts[2] == "-" ? "" : parts[2], parts[3] == "write"};
+    if (!storage.PutUser(user)) {
+      error = "Не удалось записать пользователя " + user.name;
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+LoadReport InitDataDirectory(const fs::path& dataDir, const fs::path& source,
+                             Formatter& formatter) {
+  LoadReport report;
+  std::error_code ec;
+  if (!fs::is_directory(source, ec)) {
+    report.message = "Нет папки каталога: " + source.string();
+    return report;
+  }
+  if (fs::exists(dataDir / kStorageFileName, ec)) {
+    report.message = "Папка данных уже заполнена: " + dataDir.string();
+    return report;
+  }
+  fs::create_directories(dataDir, ec);
+  for (std::string_view folder : {"system", "pages", "common", "db"})
+    if (!CopyTree(source / folder, dataDir / folder, report.message)) return report;
+
+  std::string error;
+  std::unique_ptr<Storage> storage = Storage::Open((dataDir / kStorageFileName).string(), error);
+  if (!storage) {
+    report.message = "Не удалось открыть хранилище: " + error;
+    return report;
+  }
+  if (std::optional<std::string> settings = ReadWholeFile(source / "settings.ini"))
+    storage->PutSettings(*settings);
+  if (!LoadUsers(*storage, source / "users.txt", report.message)) return report;
+
+  Service service(*storage, CatalogueFiles(dataDir), formatter, ServiceOptions{});
+  for (fs::directory_iterator it(dataDir / "db", ec), end; !ec && it != end; it.increment(ec)) {
+    if (!it->is_directory()) continue;
+    std::string name = Utf8UpperCase(it->path().filename().string());
+    if (!Storage::IsValidDatabaseName(name) || !storage->CreateDatabase(name)) continue;
+    ++report.databases;
+    std::optional<fs::path> file = CatalogueFiles(dataDir).Find(kPathDatabase, name, name + ".txt");
+    if (!file) continue;
+    std::optional<std::string> text = ReadWholeFile(*file);
+    if (!text) continue;
+    TextExchangeReader reader(*text);
+    IndexFunction index = service.IndexFor(name);
+    std::vector<StoredRecord> batch;
+    auto flush = [&] {
+      for (const WriteOutcome& outcome : storage->WriteRecords(name, batch, {}, index)) {
+        if (outcome.code != 0) return false;
+        ++report.records;
+      }
+      batch.clear();
+      return true;
+    };
+    StringList record;
+    while (reader.Next(record)) {
+      StoredRecord stored;
+      for (size_t i = kFirstFieldLine; i < record.size(); ++i)
+        stored.fields.push_back({record[i].object, record[i].text});
+      batch.push_back(std::move(stored));
+      if (batch.size() >= kLoadBatch && !flush()) break;
+    }
+    if (!flush()) {
+      report.message = "Не удалось записать записи базы " + name;
+      return report;
+    }
+  }
+  report.ok = true;
+  report.message = "Баз данных: " + std::to_string(report.databases) +
+                   ", записей: " + std::to_string(report.records);
+  return report;
+}
+
+LoadReport ReindexDataDirectory(const fs::path& dataDir, Formatter& formatter) {
+  LoadReport report;
+  std::string error;
+  std::unique_ptr<Storage> storage = Storage::Open((dataDir / kStorageFileName).string(), error);
+  if (!storage) {
+    report.message = "Не удалось открыть хранилище: " + error;
+    return report;
+  }
+  Service service(*storage, CatalogueFiles(dataDir), formatter, ServiceOptions{});
+  for (const std::string& name : storage->Databases()) {
+    if (!storage->Reindex(name, service.IndexFor(name))) {
+      report.message = "Не удалось перестроить словарь базы " + name;
+      return report;
+    }
+    ++report.databases;
+  }
+  report.ok = true;
+  report.message = "Перестроено баз данных: " + std::to_string(report.databases);
+  return report;
+}
+
+}  // namespace talor::server

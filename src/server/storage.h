@@ -1,0 +1,151 @@
+// The catalogue storage: one SQLite file (WAL journal, full synchronisation)
+// holding every database's records, its dictionary of terms with postings,
+// its full-text index (FTS5), the users and the settings text sent at
+// registration. docs/server-storage.md describes the tables.
+//
+// Thread-safe: every call borrows a connection from a pool; writes are
+// serialised and committed before the call returns, so a write that
+// returned is on disk.
+
+#ifndef TALOR_SERVER_STORAGE_H_
+#define TALOR_SERVER_STORAGE_H_
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "server/indexer.h"
+#include "server/sqlite.h"
+#include "server/stored_record.h"
+
+namespace talor::server {
+
+struct Posting {
+  int32_t mfn = 0;
+  int32_t tag = 0;
+  int32_t occurrence = 0;
+  int32_t position = 0;
+  auto operator<=>(const Posting&) const = default;
+};
+
+struct TermCount {
+  std::string term;
+  int64_t count = 0;
+};
+
+struct User {
+  std::string name;
+  std::string password;
+  std::string workstations;  // the workstation codes the user may register with; empty = any
+  bool canWrite = false;
+};
+
+struct ReadOutcome {
+  int32_t code = 0;  // 0, or RecordAbsent, RecordLocked, UnknownDatabase, StorageFailed
+  StoredRecord record;
+};
+
+struct WriteOptions {
+  std::string lockOwner;  // who writes; a record locked by someone else is refused
+  bool keepLock = false;  // leave the record locked by the writer
+  bool actualize = true;  // update the dictionary and the full-text index now
+};
+
+struct WriteOutcome {
+  // 0; VersionConflict (record = the stored one); RecordLocked, RecordAbsent,
+  // BadMfn, UnknownDatabase, StorageFailed.
+  int32_t code = 0;
+  StoredRecord record;  // the record as now stored
+};
+
+// Builds the index entries of a record of the database being written.
+using IndexFunction = std::function<IndexEntries(const StoredRecord&)>;
+
+struct FullTextHit {
+  int32_t mfn = 0;
+  double rank = 0;
+};
+
+class Storage {
+ public:
+  // Opens or creates the storage file. Nullptr with `error` set on failure.
+  static std::unique_ptr<Storage> Open(const std::string& file, std::string& error);
+  ~Storage();
+
+  // Database names are upper-cased; a valid name is 1 to 32 letters, digits
+  // or `_`.
+  static bool IsValidDatabaseName(std::string_view name);
+  bool CreateDatabase(std::string_view name);
+  bool HasDatabase(std::string_view name);
+  std::vector<std::string> Databases();
+
+  // The MFN that the next new record gets (highest MFN + 1); nullopt for an
+  // unknown database.
+  std::optional<int32_t> NextMfn(std::string_view database);
+
+  // Reads a record. With a non-empty `lockOwner` the record is locked for
+  // that owner (RecordLocked when someone else holds it).
+  ReadOutcome ReadRecord(std::string_view database, int32_t mfn, std::string_view lockOwner);
+
+  // Writes a record: MFN 0 creates a new one; an existing record must carry
+  // the stored version (VersionConflict otherwise) and becomes version + 1.
+  WriteOutcome WriteRecord(std::string_view database, const StoredRecord& record,
+                           const WriteOptions& options, const IndexFunction& index);
+  // Writes several records in one transaction; one outcome per record.
+  std::vector<WriteOutcome> WriteRecords(std::string_view database,
+                                         const std::vector<StoredRecord>& records,
+                                         const WriteOptions& options, const IndexFunction& index);
+  // Rebuilds the dictionary and full text of every record of a database.
+  bool Reindex(std::string_view database, const IndexFunction& index);
+  // Clears every lock held by `owner`.
+  void ReleaseLocks(std::string_view owner);
+
+  // Up to `count` terms with their posting counts, in byte order, from
+  // `start` on (forward, `start` included when present) or from `start`
+  // back (backward, descending).
+  std::vector<TermCount> Terms(std::string_view database, std::string_view start, int count,
+                               bool forward);
+  bool TermExists(std::string_view database, std::string_view term);
+  // Postings of one term, or of every term starting with `term` when
+  // `truncated`, sorted. At most `limit` postings when limit > 0.
+  std::vector<Posting> Postings(std::string_view database, std::string_view term, bool truncated,
+                                size_t limit = 0);
+
+  // Records matching an FTS5 query, best first, at most `limit`.
+  // nullopt when the query does not parse.
+  std::optional<std::vector<FullTextHit>> FullText(std::string_view database,
+                                                   std::string_view ftsQuery, int limit);
+
+  std::optional<User> FindUser(std::string_view name);
+  bool PutUser(const User& user);
+  std::string Settings();
+  bool PutSettings(std::string_view text);
+
+ private:
+  class Lease;
+  explicit Storage(std::string file) : file_(std::move(file)) {}
+  std::unique_ptr<SqliteConnection> Acquire();
+  void Release(std::unique_ptr<SqliteConnection> connection);
+  std::optional<int64_t> DatabaseId(SqliteConnection& db, std::string_view name);
+  WriteOutcome WriteOne(SqliteConnection& db, int64_t dbId, const StoredRecord& record,
+                        const WriteOptions& options, const IndexFunction& index);
+  bool ReplaceIndex(SqliteConnection& db, int64_t dbId, int32_t mfn, std::string_view oldTerms,
+                    const IndexEntries& entries, std::string& storedTerms);
+
+  // Constant after construction.
+  const std::string file_;
+  // Guarded by poolMutex_.
+  std::mutex poolMutex_;
+  std::vector<std::unique_ptr<SqliteConnection>> pool_;
+  // Held for the whole of every write transaction.
+  std::mutex writeMutex_;
+};
+
+}  // namespace talor::server
+
+#endif  // TALOR_SERVER_STORAGE_H_
