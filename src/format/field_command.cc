@@ -1,0 +1,371 @@
+// Field commands: reading the prefix items, the selector and its tail, and
+// executing the command over the occurrences of a field or global variable.
+
+#include <algorithm>
+#include <limits>
+
+#include "format/format_engine.h"
+#include "format/interpreter.h"
+
+namespace talor {
+namespace {
+
+// The occurrences of a field (lines of the record with the tag) or of a
+// global variable (its non-empty lines), in order.
+class Occurrences {
+ public:
+  Occurrences(const StringList& record, int32_t tag) : record_(&record), tag_(tag) {}
+  explicit Occurrences(std::string_view variable) : text_(variable) {}
+
+  bool Next(std::string_view& value) {
+    if (record_ != nullptr) {
+      while (line_ < record_->size()) {
+        const ListLine& line = (*record_)[line_++];
+        if (line.object == tag_) {
+          value = line.text;
+          return true;
+        }
+      }
+      return false;
+    }
+    while (position_ < text_.size()) {
+      size_t end = text_.find_first_of("\r\n", position_);
+      if (end == std::string_view::npos) end = text_.size();
+      std::string_view line = text_.substr(position_, end - position_);
+      position_ = end;
+      if (position_ < text_.size() && text_[position_] == '\r') ++position_;
+      if (position_ < text_.size() && text_[position_] == '\n') ++position_;
+      if (!line.empty()) {
+        value = line;
+        return true;
+      }
+    }
+    return false;
+  }
+
+ private:
+  const StringList* record_ = nullptr;
+  int32_t tag_ = 0;
+  size_t line_ = 3;  // the first field line
+  std::string_view text_;
+  size_t position_ = 0;
+};
+
+int32_t ClampCount(double value) {
+  if (!(value > 0)) return 0;
+  if (value >= std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(value);
+}
+
+// The leading digits of `text` as a count, saturated.
+int32_t DigitsValue(std::string_view text) {
+  int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') break;
+    value = std::min<int64_t>(value * 10 + (c - '0'), std::numeric_limits<int32_t>::max());
+  }
+  return static_cast<int32_t>(value);
+}
+
+// Byte position after `count` UTF-8 characters of `text` from `position`.
+size_t SkipCharacters(std::string_view text, size_t position, int32_t count) {
+  for (int32_t i = 0; i < count && position < text.size(); ++i) {
+    ++position;
+    while (position < text.size() && (static_cast<uint8_t>(text[position]) & 0xC0) == 0x80) {
+      ++position;
+    }
+  }
+  return position;
+}
+
+}  // namespace
+
+// field -> { prefix-item [','] } ['|...|' ['+'] {','}] selector ['^' code] tail
+void FormatInterpreter::FieldStatement(bool inExpression) {
+  FieldCommand command;
+  const size_t base = prefixItems_.size();
+  command.prefixBegin = base;
+  for (bool more = true; more && !Stopped();) {
+    switch (tokenKind) {
+      case TokenKind::tkCondLiteral:
+        prefixItems_.push_back({'"', tokenNum1, tokenNum2});
+        break;
+      case TokenKind::tkEscape:
+        prefixItems_.push_back({'!', tokenNum1, tokenNum2});
+        break;
+      case TokenKind::tkSpacing:
+        prefixItems_.push_back({tokenText[0], tokenNum1, 0});
+        break;
+      case TokenKind::tkMode:
+        prefixItems_.push_back({'M', tokenNum1, tokenNum2});
+        break;
+      default:
+        more = false;
+        continue;
+    }
+    NextToken();
+    SkipCommas();
+  }
+  if (tokenKind == TokenKind::tkRepLiteral) {
+    command.hasRepPrefix = true;
+    command.repPrefix = {tokenNum1, tokenNum2};
+    NextToken();
+    command.repPrefixPlus = AcceptPunct('+');
+    SkipCommas();
+  }
+  const bool selector = tokenKind == TokenKind::tkField || tokenKind == TokenKind::tkDummyField ||
+                        tokenKind == TokenKind::tkGlobalField;
+  if (!selector || Stopped()) {
+    prefixItems_.resize(base);
+    return;
+  }
+  command.selector = tokenKind == TokenKind::tkField         ? 'V'
+                     : tokenKind == TokenKind::tkGlobalField ? 'G'
+                                                             : tokenText[0];
+  command.tag = tokenNum1;
+  NextToken();
+  if (tokenKind == TokenKind::tkSubfield) {
+    command.subfield = tokenText[1];
+    NextToken();
+  }
+  if (command.selector == 'V' || command.selector == 'G') ReadFieldTail(command, inExpression);
+  command.prefixEnd = prefixItems_.size();
+  if (executing_ && !Stopped()) ExecuteField(command);
+  prefixItems_.resize(base);
+}
+
+// tail -> ['*' n] ['.' n] ['(' first [',' other] ')'] ['+'] ['|...|'] ['"..."']
+bool FormatInterpreter::ReadFieldTail(FieldCommand& command, bool inExpression) {
+  if (AcceptPunct('*') && tokenKind == TokenKind::tkNumber) {
+    // "*5.3" reads as one number token: offset 5, length 3.
+    const std::string_view number = Literal(tokenNum1, tokenNum2);
+    const size_t point = number.find('.');
+    command.offset = DigitsValue(number.substr(0, point));
+    if (point != std::string_view::npos) command.length = DigitsValue(number.substr(point + 1));
+    NextToken();
+  }
+  if (AcceptPunct('.') && tokenKind == TokenKind::tkNumber) {
+    command.length = ClampCount(tokenReal);
+    NextToken();
+  }
+  if (!ReadIndentation(command.indentFirst, command.indentOther)) return false;
+  if (tokenKind == TokenKind::tkPunct && tokenText[0] == '+') {
+    const Snapshot plus = Save();
+    NextToken();
+    if (tokenKind == TokenKind::tkRepLiteral) {
+      command.repSuffixKind = '+';
+      command.repSuffix = {tokenNum1, tokenNum2};
+      NextToken();
+    } else if (inExpression) {
+      Restore(plus);  // the `+` is the expression's
+    } else {
+      SetError(FormatError::kPlusWithoutLiteral);
+      return false;
+    }
+  } else if (tokenKind == TokenKind::tkRepLiteral) {
+    command.repSuffixKind = '|';
+    command.repSuffix = {tokenNum1, tokenNum2};
+    NextToken();
+  }
+  if (tokenKind == TokenKind::tkCondLiteral) {
+    command.hasCondSuffix = true;
+    command.condSuffix = {tokenNum1, tokenNum2};
+    NextToken();
+  }
+  return !Stopped();
+}
+
+// indentation -> '(' number [',' number] ')'. A '(' not followed by a number
+// is left alone: it opens the next statement.
+bool FormatInterpreter::ReadIndentation(int32_t& first, int32_t& other) {
+  if (tokenKind != TokenKind::tkPunct || tokenText[0] != '(') return true;
+  const Snapshot open = Save();
+  NextToken();
+  if (tokenKind != TokenKind::tkNumber) {
+    Restore(open);
+    return true;
+  }
+  auto width = [this](double value) {
+    const int32_t count = ClampCount(value);
+    return count >= lineWidth ? 0 : count;
+  };
+  first = width(tokenReal);
+  NextToken();
+  if (AcceptPunct(',') && tokenKind == TokenKind::tkNumber) {
+    other = width(tokenReal);
+    NextToken();
+  }
+  return ExpectPunct(')', FormatError::kParenMissing);
+}
+
+void FormatInterpreter::ExecuteField(const FieldCommand& command) {
+  const int32_t k = groupRunning ? groupIteration : 0;
+  const bool global = command.selector == 'G';
+  std::string_view variable;
+  if (global && command.tag >= 0 && command.tag < engine_.globalVariables.Count()) {
+    variable = engine_.globalVariables[static_cast<size_t>(command.tag)].text;
+  }
+  Occurrences occurrences = global ? Occurrences(variable) : Occurrences(*record_, command.tag);
+  std::string_view current;
+  std::string_view following;
+  if (!occurrences.Next(current)) {
+    if (command.selector == 'N' && k <= 1) RunPrefixItems(command);
+    return;
+  }
+  if (k > 0) {
+    for (int32_t i = 1; i < k; ++i) {
+      if (!occurrences.Next(current)) return;
+    }
+    groupHadOccurrence = true;
+    const bool last = !occurrences.Next(following);
+    RunOccurrence(command, SelectValue(command, current), k, k == 1, last);
+    return;
+  }
+  int32_t printed = 0;
+  for (bool have = true; have && !Stopped();) {
+    const bool hasNext = occurrences.Next(following);
+    const std::string_view value = SelectValue(command, current);
+    RunOccurrence(command, value, printed + 1, printed == 0, !hasNext);
+    if (!value.empty()) ++printed;
+    if (command.selector == 'D' || command.selector == 'N') break;
+    current = following;
+    have = hasNext;
+  }
+}
+
+void FormatInterpreter::RunOccurrence(const FieldCommand& command, std::string_view value,
+                                      int32_t /*ordinal*/, bool first, bool last) {
+  const bool present = !value.empty();
+  if (command.selector == 'N') {
+    if (!present && first) RunPrefixItems(command);
+    return;
+  }
+  if (!present) return;
+  if (first) RunPrefixItems(command);
+  Indent(command.indentFirst);
+  if (command.hasRepPrefix && (!command.repPrefixPlus || !first)) {
+    WriteLiteral(Literal(command.repPrefix));
+  }
+  if (command.selector == 'D') return;
+  PrintValue(value);
+  int suffixes = 0;
+  int printedSuffixes = 0;
+  if (command.repSuffixKind != 0) {
+    ++suffixes;
+    if (command.repSuffixKind == '|' || !last) {
+      WriteLiteral(Literal(command.repSuffix));
+      ++printedSuffixes;
+    }
+  }
+  if (command.hasCondSuffix) {
+    ++suffixes;
+    if (last) {
+      WriteLiteral(Literal(command.condSuffix));
+      ++printedSuffixes;
+    }
+  }
+  if (modeLetter == 'D' && (suffixes == 0 || (suffixes == 1 && printedSuffixes == 0))) {
+    DataModeEnd();
+  }
+}
+
+std::string_view FormatInterpreter::SelectValue(const FieldCommand& command,
+                                                std::string_view text) const {
+  std::string_view value = text;
+  if (command.subfield == '*') {
+    if (value.size() >= 2 && value[0] == '^') value.remove_prefix(2);
+    value = value.substr(0, value.find('^'));
+  } else if (command.subfield != 0) {
+    const uint8_t code = engine_.tables.Upper(static_cast<uint8_t>(command.subfield));
+    value = {};
+    for (size_t i = text.find('^'); i != std::string_view::npos; i = text.find('^', i + 1)) {
+      if (i + 1 < text.size() && engine_.tables.Upper(static_cast<uint8_t>(text[i + 1])) == code) {
+        value = text.substr(i + 2);
+        value = value.substr(0, value.find('^'));
+        break;
+      }
+    }
+  }
+  if (command.offset > 0) value.remove_prefix(SkipCharacters(value, 0, command.offset));
+  if (command.length > 0) value = value.substr(0, SkipCharacters(value, 0, command.length));
+  return value;
+}
+
+void FormatInterpreter::RunPrefixItems(const FieldCommand& command) {
+  for (size_t i = command.prefixBegin; i < command.prefixEnd && !Stopped(); ++i) {
+    const PrefixItem item = prefixItems_[i];
+    switch (item.kind) {
+      case '"':
+        WriteLiteral(Literal(item.a, item.b));
+        break;
+      case '!':
+        WriteEscaped(Literal(item.a, item.b));
+        break;
+      case 'M':
+        ModeSwitch(static_cast<char>(item.a), static_cast<char>(item.b));
+        break;
+      default:
+        Spacing(item.kind, item.a);
+    }
+  }
+}
+
+// Prints a value; in modes H and D the bracket and subfield markup of the
+// value becomes punctuation.
+void FormatInterpreter::PrintValue(std::string_view value) {
+  if (modeLetter == 'P') {
+    Write(value);
+    return;
+  }
+  bool inBracket = false;
+  bool printedAny = false;
+  size_t i = 0;
+  const size_t n = value.size();
+  while (i < n && errorCode == 0) {
+    const char c = value[i];
+    if (c == '<') {
+      inBracket = true;
+      ++i;
+    } else if (c == '=' && inBracket) {
+      const size_t close = value.find('>', i);
+      i = close == std::string_view::npos ? n : close + 1;
+      inBracket = false;
+    } else if (c == '>') {
+      if (i + 1 < n && value[i + 1] == '<') {
+        Write(Punctuation('<'));
+        i += 2;
+      } else {
+        ++i;
+      }
+      inBracket = false;
+    } else if (c == '^' && i + 1 >= n) {
+      ++i;  // a lone `^` at the end has no code to stand for
+    } else if (c == '^' && engine_.tables.Upper(static_cast<uint8_t>(value[i + 1])) < 128) {
+      const uint8_t code = engine_.tables.Upper(static_cast<uint8_t>(value[i + 1]));
+      i += 2;
+      if (printedAny) Write(Punctuation(code));
+    } else {
+      Put(c);
+      printedAny = true;
+      ++i;
+    }
+  }
+}
+
+void FormatInterpreter::DataModeEnd() {
+  const char lastByte = outPos > 0 ? output_[static_cast<size_t>(outPos - 1)] : '\0';
+  if (std::string_view(" !,.:;?").find(lastByte) == std::string_view::npos || lastByte == '\0') {
+    Put('.');
+  }
+  if (column >= 2) {
+    for (int i = 0; i < 2 && column <= lineWidth; ++i) Put(' ');
+  }
+}
+
+std::string_view FormatInterpreter::Punctuation(uint8_t code) const {
+  if (code == 'A' || code == '<') return "; ";
+  if (code >= 'B' && code <= 'I') return ", ";
+  return ". ";
+}
+
+}  // namespace talor

@@ -1,0 +1,305 @@
+// Function calls: the numeric functions of a format argument, F, A and P,
+// L and REF (which need the catalogue server), S and the `&name` built-ins.
+
+#include <cmath>
+#include <limits>
+
+#include "format/format_engine.h"
+#include "format/interpreter.h"
+#include "format/numeric_text.h"
+
+namespace talor {
+namespace {
+
+// The occurrence texts of a V or G selector, as a field command sees them.
+template <typename Visit>
+void ForEachOccurrence(const StringList& record, const StringList& globals, bool global,
+                       int32_t tag, Visit visit) {
+  if (!global) {
+    for (size_t i = 3; i < record.size(); ++i) {
+      if (record[i].object == tag && !visit(std::string_view(record[i].text))) return;
+    }
+    return;
+  }
+  if (tag < 0 || tag >= globals.Count()) return;
+  for (std::string_view line : SplitLines(globals[static_cast<size_t>(tag)].text)) {
+    if (!line.empty() && !visit(line)) return;
+  }
+}
+
+}  // namespace
+
+ValueType FormatInterpreter::CallFunction(bool asStatement) {
+  const FunctionNo which = functionNo;
+  const TokenText name = tokenText;
+  if (!EnterLevel()) return ValueType::kNumber;
+  const int savedIfDepth = ifDepth_;
+  ifDepth_ = 0;  // a BREAK in an argument ends the whole format
+  NextToken();
+  ValueType type = ValueType::kText;
+  switch (which) {
+    case FunctionNo::kRsum:
+    case FunctionNo::kRmin:
+    case FunctionNo::kRmax:
+    case FunctionNo::kRavr:
+    case FunctionNo::kVal:
+      NumericFunction(which);
+      type = ValueType::kNumber;
+      break;
+    case FunctionNo::kL:
+      LFunction();
+      type = ValueType::kNumber;
+      break;
+    case FunctionNo::kF:
+      FFunction(asStatement);
+      break;
+    case FunctionNo::kA:
+    case FunctionNo::kP:
+      PresenceFunction(which == FunctionNo::kP);
+      type = ValueType::kBoolean;
+      break;
+    case FunctionNo::kRef:
+      RefFunction(asStatement);
+      break;
+    case FunctionNo::kS:
+      TextFunction(asStatement, {});
+      break;
+    default:
+      TextFunction(asStatement, name.view().substr(1));
+  }
+  ifDepth_ = savedIfDepth;
+  LeaveLevel();
+  return type;
+}
+
+bool FormatInterpreter::ExpectOpen() {
+  if (AcceptPunct('(')) return true;
+  if (!Stopped()) SetError(FormatError::kSyntax);
+  return false;
+}
+
+// Runs a format argument up to its `)`; the produced text starts at the
+// returned position and ends at outPos.
+int32_t FormatInterpreter::ArgumentFormat() {
+  const int32_t start = outPos;
+  const int32_t savedWidth = lineWidth;
+  lineWidth = kLineWidth;
+  StatementList(ListEnd::kParen);
+  lineWidth = savedWidth;
+  ExpectPunct(')', FormatError::kParenMissing);
+  return start;
+}
+
+// RSUM | RMIN | RMAX | RAVR | VAL '(' format ')'
+void FormatInterpreter::NumericFunction(FunctionNo which) {
+  if (!ExpectOpen()) return;
+  const int32_t savedColumn = column;
+  const int32_t start = ArgumentFormat();
+  if (executing_ && !Stopped()) {
+    const std::string_view text(output_.data() + start, static_cast<size_t>(outPos - start));
+    const NumberScan scan = ScanNumbers(text, which == FunctionNo::kVal);
+    long double value = 0;  // noValue
+    if (scan.count > 0) {
+      switch (which) {
+        case FunctionNo::kRsum:
+          value = scan.sum;
+          break;
+        case FunctionNo::kRmin:
+          value = scan.min;
+          break;
+        case FunctionNo::kRmax:
+          value = scan.max;
+          break;
+        case FunctionNo::kRavr:
+          value = scan.sum / scan.count;
+          break;
+        default:
+          value = scan.first;
+      }
+    }
+    Push(value);
+  }
+  outPos = start;
+  column = savedColumn;
+}
+
+// F '(' expression [',' expression [',' expression]] ')'
+void FormatInterpreter::FFunction(bool asStatement) {
+  if (!ExpectOpen()) return;
+  long double values[3] = {0, 0, 0};
+  int count = 0;
+  while (!Stopped()) {
+    if (count == 3) {
+      SetError(FormatError::kParenMissing);
+      return;
+    }
+    const ValueType type = Expression();
+    if (executing_ && type != ValueType::kNumber && !Stopped()) {
+      SetError(FormatError::kBadFArgument);
+      return;
+    }
+    values[count++] = Pop();
+    if (!AcceptPunct(',')) break;
+  }
+  if (!ExpectPunct(')', FormatError::kParenMissing) || !executing_) return;
+  const std::string text = FormatFNumber(values[0], count, values[1], values[2]);
+  if (asStatement) {
+    WriteLiteral(text);
+  } else {
+    const int32_t start = outPos;
+    Write(text);
+    PushText(start, outPos - start);
+  }
+}
+
+// A | P '(' (V tag | G number) ['^' code] ')'
+void FormatInterpreter::PresenceFunction(bool present) {
+  if (!ExpectOpen()) return;
+  if (tokenKind != TokenKind::tkField && tokenKind != TokenKind::tkGlobalField) {
+    if (!Stopped()) SetError(FormatError::kBadSelector);
+    return;
+  }
+  const bool global = tokenKind == TokenKind::tkGlobalField;
+  const int32_t tag = tokenNum1;
+  NextToken();
+  uint8_t code = 0;
+  if (tokenKind == TokenKind::tkSubfield) {
+    code = engine_.tables.Upper(static_cast<uint8_t>(tokenText[1]));
+    NextToken();
+  }
+  if (!ExpectPunct(')', FormatError::kParenMissing) || !executing_) return;
+  const int32_t k = groupRunning ? groupIteration : 0;
+  int32_t ordinal = 0;
+  bool found = false;
+  ForEachOccurrence(*record_, engine_.globalVariables, global, tag, [&](std::string_view text) {
+    if (++ordinal < k) return true;  // occurrences before the iteration's
+    if (ordinal == k) groupHadOccurrence = true;
+    if (code != 0 && code != '*') {
+      for (size_t i = text.find('^'); i != std::string_view::npos; i = text.find('^', i + 1)) {
+        if (i + 1 < text.size() &&
+            engine_.tables.Upper(static_cast<uint8_t>(text[i + 1])) == code) {
+          found = true;
+          break;
+        }
+      }
+      return false;  // the first occurrence reached decides
+    }
+    if (!global && code == 0 && text.empty()) return true;
+    found = true;
+    return false;
+  });
+  Push(found == present ? 1 : 0);
+}
+
+// L '(' format ')': the dictionary lookup of the produced term.
+void FormatInterpreter::LFunction() {
+  if (!ExpectOpen()) return;
+  const int32_t savedColumn = column;
+  const int32_t start = ArgumentFormat();
+  if (executing_ && !Stopped()) {
+    const std::string term(output_.data() + start, static_cast<size_t>(outPos - start));
+    if (term.empty()) {
+      Push(0);
+    } else {
+      std::optional<int32_t> mfn;
+      if (engine_.server() != nullptr) mfn = engine_.server()->LookupTerm(database_, term);
+      if (mfn) {
+        Push(*mfn);
+      } else {
+        SetError(FormatError::kNeedsServer);
+      }
+    }
+  }
+  outPos = start;
+  column = savedColumn;
+}
+
+// REF '(' expression ',' format ')': the format run over another record.
+void FormatInterpreter::RefFunction(bool asStatement) {
+  if (!ExpectOpen()) return;
+  const ValueType type = Expression();
+  if (executing_ && type != ValueType::kNumber && !Stopped()) {
+    SetError(FormatError::kBadRefArguments);
+    return;
+  }
+  const long double number = Pop();
+  if (!AcceptPunct(',')) {
+    if (!Stopped()) SetError(FormatError::kBadRefArguments);
+    return;
+  }
+  const int32_t start = outPos;
+  if (executing_ && number >= 1) {
+    std::optional<StringList> other;
+    const int32_t mfn = number >= std::numeric_limits<int32_t>::max()
+                            ? std::numeric_limits<int32_t>::max()
+                            : static_cast<int32_t>(number);
+    if (engine_.server() != nullptr) other = engine_.server()->ReadRecord(database_, mfn);
+    if (!other) {
+      SetError(FormatError::kNeedsServer);
+      return;
+    }
+    StringList* const saved = record_;
+    record_ = &*other;
+    ArgumentFormat();
+    record_ = saved;
+  } else {
+    const bool saved = executing_;
+    executing_ = false;
+    ArgumentFormat();
+    executing_ = saved;
+  }
+  if (!asStatement) PushText(start, outPos - start);
+}
+
+// S | &name '(' format ')' [indentation]
+void FormatInterpreter::TextFunction(bool asStatement, std::optional<std::string_view> builtin) {
+  if (!ExpectOpen()) return;
+  const int32_t savedColumn = column;
+  const int32_t start = ArgumentFormat();
+  int32_t first = 0;
+  int32_t other = 0;
+  if (!ReadIndentation(first, other) || !executing_ || errorCode != 0) {
+    if (!executing_ || errorCode != 0) outPos = start;
+    return;
+  }
+  const std::string_view produced(output_.data() + start, static_cast<size_t>(outPos - start));
+  if (!builtin) {
+    if (produced.size() >= static_cast<size_t>(kLineWidth)) {
+      SetError(FormatError::kOutputTooLarge);
+      return;
+    }
+    if (!asStatement) {
+      PushText(start, outPos - start);
+      return;
+    }
+    scratch_.assign(produced);
+  } else {
+    // The argument leaves the output before the call, so that a function
+    // that rewrites the output so far sees only what precedes the call.
+    const std::string argument(produced);
+    outPos = start;
+    column = savedColumn;
+    scratch_.clear();
+    BuiltinCall call{*this, argument, groupRunning ? groupIteration : 0};
+    const BuiltinEntry* entry = FindBuiltin(engine_.builtins(), *builtin);
+    const int32_t code = entry != nullptr ? entry->function(call, scratch_) : 0;
+    if (code != 0) {
+      SetErrorNumber(code);
+      return;
+    }
+  }
+  if (!builtin) {
+    outPos = start;
+    column = savedColumn;
+  }
+  if (asStatement) {
+    Indent(first);
+    PrintValue(scratch_);
+  } else {
+    const int32_t at = outPos;
+    Write(scratch_);
+    PushText(at, outPos - at);
+  }
+}
+
+}  // namespace talor

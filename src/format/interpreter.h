@@ -1,0 +1,246 @@
+// The single-pass interpreter of the format language. There is no compiled
+// form and no syntax tree: a recursive-descent reader walks the format text
+// token by token and executes each construct as soon as it has read it,
+// writing straight into the output buffer. A repeat group runs by moving the
+// reading position back to its opening parenthesis; an untaken branch is read
+// by the same rule functions with output off (`executing` false), so there is
+// one grammar. docs/format-language.md describes the language.
+//
+// A FormatInterpreter serves one format call: it is created over a record,
+// the format text and an output buffer, run once, and discarded. The engine
+// (format_engine.h) holds what outlives it.
+
+#ifndef TALOR_FORMAT_INTERPRETER_H_
+#define TALOR_FORMAT_INTERPRETER_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "format/format_errors.h"
+#include "format/tokens.h"
+#include "text/string_list.h"
+
+namespace talor {
+
+class FormatEngine;
+
+// More iterations of one repeat group than this are error 57.
+inline constexpr int kMaxGroupIterations = 5000;
+// Nesting of parentheses, conditions and function arguments beyond this is
+// error 99 (it would otherwise exhaust the stack).
+inline constexpr int kMaxNesting = 100;
+// Lines are never wrapped; the width still bounds indentation and columns.
+inline constexpr int32_t kLineWidth = 100000000;
+
+// A field command as the reader collects it.
+struct FieldCommand {
+  char selector = 'V';  // V, D, N or G
+  int32_t tag = 0;      // tag, or variable number for G
+  char subfield = 0;    // 0 = whole value, '*' = leading part, else the code
+  int32_t offset = 0;   // characters to skip (0 = none)
+  int32_t length = 0;   // characters to keep (0 = all)
+  int32_t indentFirst = 0;
+  int32_t indentOther = 0;
+  size_t prefixBegin = 0;  // prefix items: FormatInterpreter::prefixItems_[begin, end)
+  size_t prefixEnd = 0;
+  bool hasRepPrefix = false;
+  bool repPrefixPlus = false;  // `|...|+`: not before the first occurrence
+  LiteralSpan repPrefix;
+  char repSuffixKind = 0;  // 0 none, '|' always, '+' not after the last occurrence
+  LiteralSpan repSuffix;
+  bool hasCondSuffix = false;
+  LiteralSpan condSuffix;
+};
+
+// A prefix item: conditional literal ('"'), escaped text ('!'), spacing
+// ('#', '%', '/', 'C', 'X') or mode switch ('M', with the letters in a, b).
+struct PrefixItem {
+  char kind = 0;
+  int32_t a = 0;  // literal start, count, or mode letter
+  int32_t b = 0;  // literal length or case letter
+};
+
+enum class ValueType : uint8_t { kNumber, kText, kBoolean };
+
+class FormatInterpreter {
+ public:
+  // `output` is the caller's buffer; its size is the initial capacity (at
+  // least one byte is used). `source` must outlive the interpreter.
+  FormatInterpreter(FormatEngine& engine, StringList& record, std::string_view database,
+                    std::string_view source, std::string& output);
+
+  // Reads and executes the whole format, applies the case rule to the last
+  // mode section and cuts `output` to the text written. Returns 0 or the
+  // first error number.
+  int32_t Run();
+
+  // ---- For built-in functions ----
+  FormatEngine& engine() { return engine_; }
+  StringList& record() { return *record_; }
+  std::string_view database() const { return database_; }
+  // The output written so far, and a way to rewrite it (built-in key `.`).
+  std::string_view OutputSoFar() const { return {output_.data(), static_cast<size_t>(outPos)}; }
+  void ReplaceOutput(std::string_view text);
+
+  // ---- Reading state ----
+  std::string_view source;
+  int32_t readPos = 0;
+  uint8_t curChar = ' ';
+  uint8_t nextChar = ' ';
+  TokenText tokenText;
+  TokenKind tokenKind = TokenKind::tkEnd;
+  int32_t tokenNum1 = 0;
+  int32_t tokenNum2 = 0;
+  double tokenReal = 0;
+  FunctionNo functionNo = FunctionNo::kNone;
+  int functionClass = 0;
+  int32_t errorCode = 0;
+
+  // ---- Output state ----
+  int32_t outPos = 0;
+  int32_t column = 1;
+  int32_t lineWidth = kLineWidth;
+  char modeLetter = 'P';
+  char caseLetter = 'L';
+  int32_t caseStart = 0;
+
+  // ---- Repeat group ----
+  bool groupRunning = false;
+  bool groupHadOccurrence = false;
+  int32_t groupIteration = 0;
+
+ private:
+  // lexer.cc
+  void Advance();
+  void Prime();
+  void NextToken();
+  void ReadWord();
+  void ReadNumber();
+  void ReadLiteral(TokenKind kind);
+  void ReadEscape();
+  int32_t ReadDecimal();
+  int32_t CurPos() const { return readPos - 2; }
+  bool IsReserved(std::string_view word) const;
+  bool IsWord(std::string_view word) const;
+  struct Snapshot {
+    int32_t readPos;
+    uint8_t curChar, nextChar;
+    TokenText tokenText;
+    TokenKind tokenKind;
+    int32_t tokenNum1, tokenNum2;
+    double tokenReal;
+    FunctionNo functionNo;
+    int functionClass;
+  };
+  Snapshot Save() const;
+  void Restore(const Snapshot& snapshot);
+
+  // errors
+  void SetError(FormatError error);
+  void SetErrorNumber(int32_t number);
+  bool Stopped() const { return errorCode != 0 || finished_; }
+  bool EnterLevel();
+  void LeaveLevel() { --depth_; }
+
+  // statements.cc
+  enum class ListEnd : uint8_t { kFormat, kParen, kBranch };
+  void StatementList(ListEnd end);
+  void Statement();
+  void IfStatement();
+  void Branch(bool run);
+  void Group();
+  void BreakStatement();
+  void MfnStatement();
+  void PageControl();
+  void ModeSwitch(char mode, char letterCase);
+  bool AcceptPunct(char c);
+  bool ExpectPunct(char c, FormatError error);
+  void SkipCommas();
+
+  // field_command.cc
+  void FieldStatement(bool inExpression);
+  bool ReadFieldTail(FieldCommand& command, bool inExpression);
+  bool ReadIndentation(int32_t& first, int32_t& other);
+  void ExecuteField(const FieldCommand& command);
+  void RunOccurrence(const FieldCommand& command, std::string_view value, int32_t ordinal,
+                     bool first, bool last);
+  std::string_view SelectValue(const FieldCommand& command, std::string_view text) const;
+  void RunPrefixItems(const FieldCommand& command);
+  void PrintValue(std::string_view value);
+  void DataModeEnd();
+
+  // output.cc
+  bool Grow();
+  void Put(char c) {
+    if (errorCode != 0 || (outPos >= static_cast<int32_t>(output_.size()) && !Grow())) return;
+    output_[static_cast<size_t>(outPos++)] = c;
+    ++column;
+  }
+  void Spacing(char kind, int32_t count);
+  void Write(std::string_view text);
+  void NewLine();
+  void SpaceX(int32_t count);
+  void SpaceC(int32_t target);
+  void SlashLine();
+  void TrimLineEnds();
+  void WriteLiteral(std::string_view text);
+  void WriteEscaped(std::string_view text);
+  std::string_view Literal(int32_t start, int32_t length) const;
+  std::string_view Literal(const LiteralSpan& span) const {
+    return Literal(span.start, span.length);
+  }
+  void ApplyCaseRule();
+  void Indent(int32_t first);
+  std::string_view Punctuation(uint8_t code) const;
+
+  // expressions.cc
+  ValueType Expression();
+  ValueType OrExpr();
+  ValueType AndExpr();
+  ValueType Relation();
+  ValueType Sum();
+  ValueType Term();
+  ValueType Factor();
+  void CheckType(bool ok);
+  void Push(long double value);
+  long double Pop();
+  void PushText(int32_t start, int32_t length);
+  std::string_view PopText();
+  bool Compare(ValueType type, std::string_view op);
+  void ConcatenateTexts();
+
+  // functions.cc
+  ValueType CallFunction(bool asStatement);
+  int32_t ArgumentFormat();
+  bool ExpectOpen();
+  void NumericFunction(FunctionNo which);
+  void FFunction(bool asStatement);
+  void PresenceFunction(bool present);
+  void LFunction();
+  void RefFunction(bool asStatement);
+  void TextFunction(bool asStatement, std::optional<std::string_view> builtin);
+
+  // ---- Constant for the call ----
+  FormatEngine& engine_;
+  StringList* record_;  // not owned; REF points it at another record for a while
+  std::string_view database_;
+  std::string& output_;
+
+  // ---- Working state ----
+  bool executing_ = true;
+  bool finished_ = false;  // BREAK ended the format
+  bool breakPending_ = false;
+  int depth_ = 0;
+  int ifDepth_ = 0;
+  std::vector<long double> evalStack_;
+  std::vector<PrefixItem> prefixItems_;
+  std::string scratch_;  // produced text of S and &name
+};
+
+}  // namespace talor
+
+#endif  // TALOR_FORMAT_INTERPRETER_H_

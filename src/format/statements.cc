@@ -1,0 +1,274 @@
+// Statements: the statement list, conditions, repeat groups, BREAK, MFN,
+// page control and mode switches. Every rule serves both executing and
+// skipping; with `executing_` false it reads the same tokens and writes
+// nothing.
+
+#include <string>
+
+#include "client/record.h"
+#include "format/format_engine.h"
+#include "format/interpreter.h"
+
+namespace talor {
+
+FormatInterpreter::FormatInterpreter(FormatEngine& engine, StringList& record,
+                                     std::string_view database, std::string_view source,
+                                     std::string& output)
+    : source(source), engine_(engine), record_(&record), database_(database), output_(output) {
+  if (output_.empty()) output_.resize(1);
+  evalStack_.reserve(10);
+}
+
+int32_t FormatInterpreter::Run() {
+  Prime();
+  NextToken();
+  StatementList(ListEnd::kFormat);
+  ApplyCaseRule();
+  output_.resize(static_cast<size_t>(outPos));
+  return errorCode;
+}
+
+bool FormatInterpreter::AcceptPunct(char c) {
+  if (tokenKind != TokenKind::tkPunct || tokenText[0] != c) return false;
+  NextToken();
+  return true;
+}
+
+bool FormatInterpreter::ExpectPunct(char c, FormatError error) {
+  if (AcceptPunct(c)) return true;
+  if (!Stopped()) SetError(error);
+  return false;
+}
+
+void FormatInterpreter::SkipCommas() {
+  while (AcceptPunct(',')) {
+  }
+}
+
+// statements -> { statement [','] } up to the end, `)` or ELSE/FI
+void FormatInterpreter::StatementList(ListEnd end) {
+  while (!Stopped()) {
+    SkipCommas();
+    if (tokenKind == TokenKind::tkEnd) return;
+    if (tokenKind == TokenKind::tkPunct && tokenText[0] == ')') {
+      if (end != ListEnd::kParen) SetError(FormatError::kSyntax);
+      return;
+    }
+    if (IsWord("ELSE") || IsWord("FI")) {
+      if (end == ListEnd::kBranch) return;
+      SetError(!executing_ && IsWord("FI") ? FormatError::kFiWithoutIf : FormatError::kSyntax);
+      return;
+    }
+    Statement();
+  }
+}
+
+void FormatInterpreter::Statement() {
+  switch (tokenKind) {
+    case TokenKind::tkField:
+    case TokenKind::tkDummyField:
+    case TokenKind::tkGlobalField:
+    case TokenKind::tkCondLiteral:
+    case TokenKind::tkRepLiteral:
+      FieldStatement(false);
+      return;
+    case TokenKind::tkLiteral:
+      if (executing_) WriteLiteral(Literal(tokenNum1, tokenNum2));
+      NextToken();
+      return;
+    case TokenKind::tkFunction:
+      if (functionClass != kTextClass) {
+        SetError(FormatError::kNotAStatement);
+        return;
+      }
+      CallFunction(true);
+      return;
+    case TokenKind::tkSpacing:
+      if (executing_) Spacing(tokenText[0], tokenNum1);
+      NextToken();
+      return;
+    case TokenKind::tkEscape:
+      if (executing_) WriteEscaped(Literal(tokenNum1, tokenNum2));
+      NextToken();
+      return;
+    case TokenKind::tkReserved:
+      if (IsWord("IF")) {
+        IfStatement();
+      } else if (IsWord("MFN")) {
+        MfnStatement();
+      } else if (IsWord("BREAK")) {
+        BreakStatement();
+      } else {
+        SetError(FormatError::kSyntax);
+      }
+      return;
+    case TokenKind::tkPageCtl:
+      PageControl();
+      return;
+    case TokenKind::tkMode:
+      if (executing_) ModeSwitch(static_cast<char>(tokenNum1), static_cast<char>(tokenNum2));
+      NextToken();
+      return;
+    case TokenKind::tkPunct:
+      if (tokenText[0] == '(') {
+        Group();
+        return;
+      }
+      SetError(FormatError::kSyntax);
+      return;
+    case TokenKind::tkEnd:
+      return;
+    default:
+      SetError(FormatError::kSyntax);
+  }
+}
+
+// ifstat -> IF expression THEN statements [ELSE statements] FI
+void FormatInterpreter::IfStatement() {
+  if (!EnterLevel()) return;
+  NextToken();
+  const ValueType type = Expression();
+  bool condition = false;
+  if (executing_ && !Stopped()) {
+    if (type != ValueType::kBoolean) {
+      SetError(FormatError::kTypeMismatch);
+    } else {
+      condition = Pop() != 0;
+    }
+  }
+  if (!IsWord("THEN")) {
+    if (!Stopped()) SetError(FormatError::kThenMissing);
+    LeaveLevel();
+    return;
+  }
+  NextToken();
+  const bool outer = executing_;
+  ++ifDepth_;
+  Branch(outer && condition);
+  if (IsWord("ELSE")) {
+    NextToken();
+    Branch(outer && !condition && !breakPending_);
+  }
+  --ifDepth_;
+  if (!IsWord("FI")) {
+    if (!Stopped()) SetError(FormatError::kFiMissing);
+    LeaveLevel();
+    return;
+  }
+  NextToken();
+  if (breakPending_ && outer) {
+    breakPending_ = false;
+    if (groupRunning) {
+      // The group ends after this iteration unless a later field of the
+      // same iteration has an occurrence.
+      groupHadOccurrence = false;
+    } else {
+      finished_ = true;
+      tokenKind = TokenKind::tkEnd;
+    }
+  }
+  LeaveLevel();
+}
+
+void FormatInterpreter::Branch(bool run) {
+  const bool saved = executing_;
+  executing_ = run;
+  StatementList(ListEnd::kBranch);
+  executing_ = saved;
+}
+
+// A BREAK in an executed branch skips to the matching FI (IfStatement
+// decides what follows); anywhere else it ends the whole format.
+void FormatInterpreter::BreakStatement() {
+  if (!executing_) {
+    NextToken();
+    return;
+  }
+  if (ifDepth_ > 0) {
+    breakPending_ = true;
+    executing_ = false;
+    NextToken();
+    return;
+  }
+  finished_ = true;
+  tokenKind = TokenKind::tkEnd;
+}
+
+// group -> '(' statements ')', re-read from the '(' for iteration 1, 2, ...
+void FormatInterpreter::Group() {
+  if (groupRunning) {
+    SetError(FormatError::kNestedGroup);
+    return;
+  }
+  if (!EnterLevel()) return;
+  const int savedIfDepth = ifDepth_;
+  ifDepth_ = 0;
+  groupRunning = true;
+  const Snapshot start = Save();
+  if (!executing_) {
+    NextToken();
+    StatementList(ListEnd::kParen);
+    ExpectPunct(')', FormatError::kParenMissing);
+  } else {
+    for (int32_t iteration = 1;; ++iteration) {
+      if (iteration > kMaxGroupIterations) {
+        SetError(FormatError::kTooManyIterations);
+        break;
+      }
+      Restore(start);
+      NextToken();
+      groupIteration = iteration;
+      groupHadOccurrence = false;
+      StatementList(ListEnd::kParen);
+      if (Stopped()) break;
+      if (tokenKind != TokenKind::tkPunct || tokenText[0] != ')') {
+        SetError(FormatError::kParenMissing);
+        break;
+      }
+      if (!groupHadOccurrence) {
+        NextToken();
+        break;
+      }
+    }
+  }
+  groupRunning = false;
+  groupHadOccurrence = false;
+  groupIteration = 0;
+  ifDepth_ = savedIfDepth;
+  LeaveLevel();
+}
+
+void FormatInterpreter::MfnStatement() {
+  if (executing_) {
+    int32_t width = tokenNum1;
+    if (width == 0 || width > 10) width = 10;
+    if (width > lineWidth) width = lineWidth;
+    std::string digits = std::to_string(RecordMfn(*record_));
+    if (static_cast<int32_t>(digits.size()) < width) {
+      digits.insert(0, static_cast<size_t>(width) - digits.size(), '0');
+    } else {
+      digits.resize(static_cast<size_t>(width));
+    }
+    Write(digits);
+  }
+  NextToken();
+}
+
+void FormatInterpreter::PageControl() {
+  if (executing_) {
+    constexpr char kNewPage = 12;
+    constexpr char kNewColumn = 11;
+    Put(tokenText[1] == 'P' ? kNewPage : kNewColumn);
+    Put(static_cast<char>(tokenNum1));
+  }
+  NextToken();
+}
+
+void FormatInterpreter::ModeSwitch(char mode, char letterCase) {
+  ApplyCaseRule();
+  modeLetter = mode;
+  caseLetter = letterCase;
+  caseStart = outPos;
+}
+
+}  // namespace talor
