@@ -212,7 +212,9 @@ class Runner {
       if (*occ >= 1 && static_cast<size_t>(*occ) <= values.size()) Write(values[*occ - 1]);
       return true;
     }
-    return false;
+    // Keys that only change the engine's state (global variables and the
+    // like) print nothing.
+    return true;
   }
 
   const StoredRecord& record_;

@@ -154,6 +154,11 @@ class Parser {
       node->truncated = true;
       raw.remove_suffix(1);
     }
+    // A bare `$` would select the whole dictionary.
+    if (raw.empty()) {
+      Fail("Пустой термин в поисковом выражении");
+      return nullptr;
+    }
     node->term = Utf8UpperCase(raw);
     return node;
   }
