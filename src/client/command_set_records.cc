@@ -41,11 +41,17 @@ void ReplaceByStoredRecord(const StringList& answerLines, int32_t mfn, const std
     record.Add("0");
     record.Add(status, mfn);
   }
-  // The first wire line of the stored copy is its MFN and status, which
-  // answer line 1 has already given; read as a field it would add a bogus
-  // field tagged with the MFN.
+  // The stored copy comes without its MFN line. Should a server send that
+  // line too, it is skipped: read as a field it would add a bogus field
+  // tagged with the MFN.
   const StringList stored = DecodeOneLine(answerLines[2].text);
-  for (size_t i = 1; i < stored.size(); ++i) {
+  size_t from = 0;
+  ListLine leading;
+  if (mfn > 0 && !stored.empty() && ReadCountedLine(stored[0].text, leading) &&
+      leading.object == mfn) {
+    from = 1;
+  }
+  for (size_t i = from; i < stored.size(); ++i) {
     ListLine line;
     if (!ReadCountedLine(stored[i].text, line)) continue;
     if (line.object != 0) {
