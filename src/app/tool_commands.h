@@ -8,6 +8,7 @@
 namespace talor {
 
 int RunRangesCommand(int argc, char** argv);
+int RunFormatCommand(int argc, char** argv);
 int RunConvertCommand(int argc, char** argv);
 
 }  // namespace talor

@@ -20,6 +20,7 @@ struct ToolCommand {
 
 constexpr ToolCommand kCommands[] = {
     {"ranges", "expand a list of numbers and ranges (1,3-5)", RunRangesCommand},
+    {"format", "отформатировать записи форматом на языке форматов", RunFormatCommand},
     {"convert", "преобразовать файл обмена записями (текст, ISO 2709)", RunConvertCommand},
 };
 
