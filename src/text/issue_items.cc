@@ -1,5 +1,6 @@
 #include "text/issue_items.h"
 
+#include <algorithm>
 #include <charconv>
 #include <set>
 
@@ -12,6 +13,14 @@ namespace {
 constexpr int64_t kLargestIssueNumber = INT32_MAX;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string AsciiUpper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
 
 std::string_view Trim(std::string_view text) {
   size_t begin = text.find_first_not_of(' ');
@@ -97,8 +106,8 @@ class Parser {
     if (*kind == RangeKind::Plain) {
       // One prefix (from the left side) and one suffix (from the right side)
       // frame both numbers.
-      first->suffix = last->suffix;
-      last->prefix = first->prefix;
+      first = IssueSingle(first->prefix, first->number, last->suffix);
+      last = IssueSingle(first->prefix, last->number, last->suffix);
       items_.plainHadRange = true;
     }
     items_.ranges.push_back({std::move(*first), std::move(*last), *kind});
@@ -121,7 +130,12 @@ class Parser {
 }  // namespace
 
 std::string IssueKey(std::string_view text) {
-  std::string upper = Utf8UpperCase(Trim(text));
+  text = Trim(text);
+  bool ascii = std::all_of(text.begin(), text.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  // Most prefixes and suffixes are ASCII (often empty): spare them the trip
+  // through UTF-16.
+  std::string upper = ascii ? AsciiUpper(text) : Utf8UpperCase(text);
   std::string key;
   key.reserve(upper.size());
   for (char c : upper) {

@@ -30,12 +30,20 @@ struct IssueGroup {
 
 // A numbered issue such as "N10" or "12a".
 struct IssueSingle {
+  IssueSingle() = default;
+  IssueSingle(std::string prefixText, int64_t issueNumber, std::string suffixText)
+      : prefix(std::move(prefixText)),
+        number(issueNumber),
+        suffix(std::move(suffixText)),
+        group{IssueKey(prefix), IssueKey(suffix)} {}
+
+  const IssueGroup& Group() const { return group; }
+  std::string Text() const;
+
   std::string prefix;
   int64_t number = 0;
   std::string suffix;
-
-  IssueGroup Group() const { return {IssueKey(prefix), IssueKey(suffix)}; }
-  std::string Text() const;
+  IssueGroup group;  // the keys of prefix and suffix: construct, do not assign those
 };
 
 // Where a range is written, by the prefixes and suffixes its sides carry.

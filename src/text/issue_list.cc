@@ -211,7 +211,9 @@ Months ExpandMonths(const StringList& names, IssueItems& items) {
 }
 
 // Replaces every uniform range that is not too long by its members, plain
-// ranges first; members already present are not added again.
+// ranges first; members already present are not added again. A range that
+// does not fit the list's limit stays; the same one cannot fit when the
+// output is expanded again, since the list then starts with all members.
 void ExpandNumbers(IssueItems& items) {
   std::set<std::pair<IssueGroup, int64_t>> present;
   for (const IssueSingle& single : items.singles) present.emplace(single.Group(), single.number);
@@ -220,7 +222,9 @@ void ExpandNumbers(IssueItems& items) {
        {RangeKind::Plain, RangeKind::Suffixed, RangeKind::Prefixed, RangeKind::Framed}) {
     for (const IssueRange& range : items.ranges) {
       if (range.kind != kind) continue;
-      if (!range.Uniform() || range.right.number - range.left.number >= kMaxIssueRangeMembers) {
+      long long members = range.right.number - range.left.number + 1;
+      long long total = static_cast<long long>(items.singles.size()) + members;
+      if (!range.Uniform() || members > kMaxIssueRangeMembers || total > kMaxIssueListMembers) {
         kept.push_back(range);
         continue;
       }
@@ -242,18 +246,17 @@ struct OutItem {
   int64_t first = 0;
   bool isRange = false;
   std::string text;
+  size_t rank = 0;  // the order of its group
 };
 
 // Group by group, each group fixed by the first remaining item (the items
 // come ranges first) and written in ascending order of first number, a
 // range before a single of the same number.
 void WriteByGroups(std::vector<OutItem> items, std::vector<std::string>& out) {
-  std::map<std::pair<IssueGroup, IssueGroup>, size_t> rank;
-  for (const OutItem& item : items) rank.try_emplace(item.group, rank.size());
-  std::stable_sort(items.begin(), items.end(), [&](const OutItem& a, const OutItem& b) {
-    size_t ra = rank[a.group];
-    size_t rb = rank[b.group];
-    if (ra != rb) return ra < rb;
+  std::map<std::pair<IssueGroup, IssueGroup>, size_t> ranks;
+  for (OutItem& item : items) item.rank = ranks.try_emplace(item.group, ranks.size()).first->second;
+  std::stable_sort(items.begin(), items.end(), [](const OutItem& a, const OutItem& b) {
+    if (a.rank != b.rank) return a.rank < b.rank;
     if (a.first != b.first) return a.first < b.first;
     return a.isRange && !b.isRange;
   });
@@ -288,7 +291,7 @@ void WriteInPasses(const std::vector<IssueSingle>& singles, std::vector<std::str
 }
 
 OutItem RangeItem(const IssueRange& range) {
-  return {{range.left.Group(), range.right.Group()}, range.left.number, true, range.Text()};
+  return {{range.left.Group(), range.right.Group()}, range.left.number, true, range.Text(), 0};
 }
 
 void WritePlain(const IssueItems& items, std::vector<std::string>& out) {
@@ -302,7 +305,7 @@ void WritePlain(const IssueItems& items, std::vector<std::string>& out) {
   }
   for (const IssueSingle& single : items.singles) {
     IssueGroup group = single.Group();
-    grouped.push_back({{group, group}, single.number, false, single.Text()});
+    grouped.push_back({{group, group}, single.number, false, single.Text(), 0});
   }
   WriteByGroups(std::move(grouped), out);
 }

@@ -37,8 +37,12 @@ enum class IssueListMode {
   Cumulate = 1,
 };
 
-// Ranges with more members than this are not expanded.
+// Ranges with more members than this are not expanded; nor is a range whose
+// members would make the expanded list hold more than kMaxIssueListMembers
+// numbers. So a typing slip cannot exhaust memory, and such ranges are
+// written as ranges.
 inline constexpr long long kMaxIssueRangeMembers = 100000;
+inline constexpr long long kMaxIssueListMembers = 1000000;
 
 // Rewrites `list`. `monthNames` holds the month names of the record's
 // language, the first being month 0; empty when there are none. A month is

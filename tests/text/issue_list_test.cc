@@ -101,6 +101,16 @@ TEST(IssueListTest, CopiesWhatItCannotClassify) {
 TEST(IssueListTest, HugeRangesAreNotExpanded) {
   EXPECT_EQ("1-999999999,N1-N2000000", Expand("1-999999999,N1-N2000000"));
   EXPECT_EQ("1-999999999", Cumulate("999999999,1-999999998"));
+  // Ranges of 100000 members in eleven groups: the first ten fit the limit
+  // of the whole list, the eleventh is written as a range.
+  std::string list;
+  for (char prefix = 'A'; prefix <= 'K'; ++prefix) {
+    list += std::string(1, prefix) + "1-" + std::string(1, prefix) + "100000,";
+  }
+  std::string expanded = Expand(list);
+  EXPECT_TRUE(expanded.ends_with(",K1-K100000")) << expanded.substr(expanded.size() - 40);
+  EXPECT_NE(std::string::npos, expanded.find(",J100000,"));
+  EXPECT_EQ(expanded, Expand(expanded));
 }
 
 TEST(IssueListMonthsTest, CumulatesMonths) {
