@@ -10,6 +10,9 @@ namespace talor {
 int RunRangesCommand(int argc, char** argv);
 int RunFormatCommand(int argc, char** argv);
 int RunConvertCommand(int argc, char** argv);
+int RunStemCommand(int argc, char** argv);
+int RunIssuesCommand(int argc, char** argv);
+int RunMarkCommand(int argc, char** argv);
 
 }  // namespace talor
 

@@ -22,6 +22,9 @@ constexpr ToolCommand kCommands[] = {
     {"ranges", "expand a list of numbers and ranges (1,3-5)", RunRangesCommand},
     {"format", "отформатировать записи форматом на языке форматов", RunFormatCommand},
     {"convert", "преобразовать файл обмена записями (текст, ISO 2709)", RunConvertCommand},
+    {"stem", "показать основы русских словоформ", RunStemCommand},
+    {"issues", "свернуть или развернуть список номеров выпусков", RunIssuesCommand},
+    {"mark", "выделить искомые слова в странице HTML", RunMarkCommand},
 };
 
 void PrintUsage(std::FILE* out) {
