@@ -85,9 +85,17 @@ int32_t FormatEngine::RunLoaded(StringList& record, std::string_view database,
                                 std::string_view formatName, size_t capacity, std::string& output,
                                 std::string_view formatText) {
   removeRtf = tidyPunctuation = removeDoubleBrackets = false;
-  output.assign(std::max<size_t>(std::min(capacity, maxOutput), 1), '\0');
-  FormatInterpreter interpreter(*this, record, database, formatText, output);
+  // The interpreter writes into a buffer of the engine that is kept between
+  // calls (one per nesting level), so that a call does not clear a fresh
+  // buffer of the full capacity; only the text written is copied out.
+  if (buffers_.size() < static_cast<size_t>(runDepth_)) buffers_.resize(runDepth_);
+  std::string& buffer = buffers_[static_cast<size_t>(runDepth_ - 1)];
+  const size_t initial = std::max<size_t>(std::min(capacity, maxOutput), 1);
+  if (buffer.size() != initial) buffer.assign(initial, '\0');
+  FormatInterpreter interpreter(*this, record, database, formatText, buffer);
   const int32_t error = interpreter.Run();
+  output.assign(buffer, 0, interpreter.outPos);
+  if (buffer.size() > initial) buffer.assign(initial, '\0');
   if (error == ErrorNumber(FormatError::kNeedsServer)) {
     return FormatOnServer(record, database, formatName, formatText, output);
   }

@@ -11,12 +11,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <random>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "format/builtins.h"
 #include "format/char_tables.h"
@@ -111,6 +113,9 @@ class FormatEngine {
   FormatServer* server_ = nullptr;
   std::span<const BuiltinEntry> builtins_;
   int runDepth_ = 0;
+  // Output buffers, one per nesting level; a deque keeps the outer levels'
+  // buffers in place while inner levels are added.
+  std::deque<std::string> buffers_;
 };
 
 // The engine of the calling thread, created on first use.

@@ -73,9 +73,9 @@ class FormatInterpreter {
   FormatInterpreter(FormatEngine& engine, StringList& record, std::string_view database,
                     std::string_view source, std::string& output);
 
-  // Reads and executes the whole format, applies the case rule to the last
-  // mode section and cuts `output` to the text written. Returns 0 or the
-  // first error number.
+  // Reads and executes the whole format and applies the case rule to the
+  // last mode section. The text written is output[0, outPos). Returns 0 or
+  // the first error number.
   int32_t Run();
 
   // ---- For built-in functions ----

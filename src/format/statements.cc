@@ -24,7 +24,6 @@ int32_t FormatInterpreter::Run() {
   NextToken();
   StatementList(ListEnd::kFormat);
   ApplyCaseRule();
-  output_.resize(static_cast<size_t>(outPos));
   return errorCode;
 }
 

@@ -100,7 +100,21 @@ int32_t AskTidy(BuiltinCall& call, std::string&) {
   return 0;
 }
 
-constexpr std::array<BuiltinEntry, 4> kTestBuiltins{{
+// Runs its argument as a nested format over the same record.
+int32_t Nest(BuiltinCall& call, std::string& result) {
+  return call.interpreter.engine().RunFormat(call.interpreter.record(), call.interpreter.database(),
+                                             {}, 4, result, call.argument);
+}
+
+// Calls itself without end.
+int32_t Forever(BuiltinCall& call, std::string& result) {
+  return call.interpreter.engine().RunFormat(call.interpreter.record(), "", {}, 4, result,
+                                             "&forever('x')");
+}
+
+constexpr std::array<BuiltinEntry, 6> kTestBuiltins{{
+    {"NEST", Nest},
+    {"FOREVER", Forever},
     {"ECHO", Echo},
     {"SRV", NeedsServer},
     {"TIDY", AskTidy},
@@ -127,6 +141,10 @@ TEST(BuiltinDispatchTest, CallsTheFunctionOfTheName) {
       {"'a',&srv('x'),'b'", {"", 999}},
       {"&tidy(''),'a..b'", {"a.b", 0}},
       {"'a..b'", {"a..b", 0}},
+      {"'<',&nest('v101,&nest(`mfn(1)`),v101'),'>'", {"<rus1rus>", 0}},
+      {"&tidy(''),&nest('`x`'),'a..b'", {"xa.b", 0}},
+      {"'a',&nest('v101,1'),'b'", {"a", 99}},
+      {"'a',&forever('x'),'b'", {"a", 99}},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(row.expected, Apply(engine, row.format, Catalogue())) << row.format;
@@ -141,7 +159,7 @@ TEST(BuiltinDispatchTest, EngineTableHasNoDuplicateNames) {
     }
   }
   EXPECT_EQ(nullptr, FindBuiltin(table, "NO SUCH NAME"));
-  EXPECT_EQ(&kTestBuiltins[0], FindBuiltin(kTestBuiltins, "eChO"));
+  EXPECT_EQ(&kTestBuiltins[2], FindBuiltin(kTestBuiltins, "eChO"));
 }
 
 TEST(SFunctionTest, PrintsWithModePunctuation) {
