@@ -50,7 +50,8 @@ void FormatInterpreter::StatementList(ListEnd end) {
     SkipCommas();
     if (tokenKind == TokenKind::tkEnd) return;
     if (tokenKind == TokenKind::tkPunct && tokenText[0] == ')') {
-      if (end != ListEnd::kParen) SetError(FormatError::kSyntax);
+      // In a branch the IF reports its missing FI.
+      if (end == ListEnd::kFormat) SetError(FormatError::kSyntax);
       return;
     }
     if (IsWord("ELSE") || IsWord("FI")) {

@@ -201,6 +201,7 @@ TEST(ConditionTest, BranchesAndSkipping) {
       {"if 1=1 'x' fi", "", 8},
       {"if 1=1 then 'x'", "x", 53},
       {"if 1=2 then 'x' fi fi", "", 99},
+      {"(if p(v700) then v700)", "Ivanov", 53},
       {"ref(0,'a' fi)", "", 55},
       {"if 1=2 then s('a' fi) fi", "", 55},
       {"if v700 then 'x' fi", "", 26},
