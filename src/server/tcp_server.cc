@@ -76,7 +76,8 @@ bool SendAll(int fd, std::string_view bytes) {
   return true;
 }
 
-void CloseGracefully(int fd) {
+// Ends the answer; the worker closes the socket afterwards.
+void FinishAnswer(int fd) {
   shutdown(fd, SHUT_WR);
   // Drain what the client still sends (a stop level, a trailing line) so
   // that the close does not reset the connection before the answer is read.
@@ -85,7 +86,6 @@ void CloseGracefully(int fd) {
     while (recv(fd, sink, sizeof sink, MSG_DONTWAIT) > 0) {
     }
   }
-  close(fd);
 }
 
 int Listen(const std::string& address, uint16_t port, uint16_t& bound, std::string& error) {
@@ -149,6 +149,11 @@ bool TcpServer::Start(std::string& error) {
 
 void TcpServer::Stop() {
   if (stopping_.exchange(true)) return;
+  {
+    // Wake every worker that waits for a slow client.
+    std::lock_guard lock(mutex_);
+    for (int fd : active_) shutdown(fd, SHUT_RDWR);
+  }
   wake_.notify_all();
   for (std::thread& thread : threads_)
     if (thread.joinable()) thread.join();
@@ -189,10 +194,19 @@ void TcpServer::WorkerLoop() {
       job = jobs_.front();
       jobs_.pop_front();
     }
+    {
+      std::lock_guard lock(mutex_);
+      active_.insert(job.fd);
+    }
     if (job.kind == Kind::Plain)
       ServePlain(job.fd);
     else
       ServeGateway(job.fd);
+    {
+      std::lock_guard lock(mutex_);
+      active_.erase(job.fd);
+    }
+    close(job.fd);
   }
 }
 
@@ -222,12 +236,10 @@ void TcpServer::ServePlain(int fd) {
   std::optional<size_t> length = ParseLengthLine(line);
   std::string packet;
   if (!length || !ReadExactly(fd, *length, packet, options_.ioTimeout)) {
-    close(fd);
     return;
   }
   std::optional<Request> request = ParseRequest(packet);
   if (!request) {
-    close(fd);
     return;
   }
   if (request->isStop) {
@@ -247,7 +259,7 @@ void TcpServer::ServePlain(int fd) {
         digit != std::string::npos && tail[digit] != '0' ? kStopAbort : kStopGently;
   }
   SendAll(fd, Answer(*request));
-  CloseGracefully(fd);
+  FinishAnswer(fd);
 }
 
 void TcpServer::ServeGateway(int fd) {
@@ -256,17 +268,14 @@ void TcpServer::ServeGateway(int fd) {
                        "\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n" +
                        std::string(status) + "\r\n";
     SendAll(fd, text);
-    CloseGracefully(fd);
+    FinishAnswer(fd);
   };
   std::string head;
   size_t end = std::string::npos;
   while ((end = head.find("\r\n\r\n")) == std::string::npos) {
     if (head.size() > kMaxHttpHeaderBytes) return reply("431 Request Header Fields Too Large");
     std::optional<std::string> part = ReadSome(fd, kMaxHttpHeaderBytes, options_.ioTimeout);
-    if (!part || part->empty()) {
-      close(fd);
-      return;
-    }
+    if (!part || part->empty()) return;
     head += *part;
   }
   std::string body = head.substr(end + 4);
@@ -286,7 +295,6 @@ void TcpServer::ServeGateway(int fd) {
   if (!length) return reply("413 Content Too Large");
   if (body.size() > *length) body.resize(*length);
   if (!ReadExactly(fd, *length, body, options_.ioTimeout)) {
-    close(fd);
     return;
   }
   size_t marker = body.rfind(kEndMarker);
@@ -297,7 +305,7 @@ void TcpServer::ServeGateway(int fd) {
   std::optional<Request> request = ParseRequest(body);
   if (!request) return reply("400 Bad Request");
   SendAll(fd, WrapTunnelAnswer(Answer(*request)));
-  CloseGracefully(fd);
+  FinishAnswer(fd);
 }
 
 }  // namespace talor::server

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -75,6 +76,7 @@ class TcpServer {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<Job> jobs_;
+  std::set<int> active_;  // sockets being served
   std::atomic<bool> stopping_{false};
 };
 
