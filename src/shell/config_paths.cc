@@ -56,6 +56,12 @@ PathContext PathContext::FromEnvironment(std::string programDir) {
   return context;
 }
 
+PathContext PathContext::ForThisProcess() {
+  std::error_code error;
+  fs::path current = fs::current_path(error);
+  return FromEnvironment(ProgramDirectory(error ? std::string(".") : current.string()));
+}
+
 std::string ProgramDirectory(std::string_view currentDir) {
   return WithTrailingSlash(std::string(currentDir));
 }

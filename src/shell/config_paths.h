@@ -28,6 +28,9 @@ struct PathContext {
 
   // The context of this process, with `programDir` as given.
   static PathContext FromEnvironment(std::string programDir);
+  // The context of this process, its program directory being the current
+  // directory ("./" in the unlikely case that it cannot be named).
+  static PathContext ForThisProcess();
 };
 
 // `currentDir` with a `/` added when it does not end in one.

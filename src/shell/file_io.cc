@@ -46,6 +46,15 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// Writes `bytes` over the existing file at `path`, for when no file can be
+// made beside it.
+bool OverwriteInPlace(const std::string& path, std::string_view bytes) {
+  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+  if (fd.get() < 0) return false;
+  bool ok = WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
+  return fd.Close() && ok;
+}
+
 // The file that writing to `path` should replace: the target of a symbolic
 // link, else `path` itself.
 std::string ReplacementTarget(const std::string& path) {
@@ -95,7 +104,10 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
 
   std::string temporary = target + ".XXXXXX";
   FileDescriptor fd(::mkstemp(temporary.data()));
-  if (fd.get() < 0) return false;
+  if (fd.get() < 0) {
+    // A directory that takes no new files may still hold a writable file.
+    return existing.st_mode != 0 && OverwriteInPlace(target, bytes);
+  }
   bool ok = ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
   ok = fd.Close() && ok;
   ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;

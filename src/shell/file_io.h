@@ -28,8 +28,10 @@ FileContents ReadWholeFile(const std::string& path, size_t maxBytes);
 // never seen half written: the bytes go to a new file beside it, which then
 // takes its place. A symbolic link is followed and stays a link. An existing
 // file keeps its permissions; a new file is readable by its owner only, since
-// configuration files may hold passwords. Returns false, leaving any existing
-// file unchanged, when anything fails.
+// configuration files may hold passwords. When the directory takes no new
+// file, an existing file is overwritten in place instead. Returns false when
+// anything fails; the existing file is then unchanged unless the in-place
+// write itself failed.
 bool ReplaceFileContents(const std::string& path, std::string_view bytes);
 
 }  // namespace talor

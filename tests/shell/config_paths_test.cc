@@ -77,6 +77,12 @@ TEST(ConfigPathsTest, FileNamesFromTheConfiguration) {
   EXPECT_EQ("/", ProgramDirectory("/"));
 }
 
+TEST(ConfigPathsTest, ThisProcessStartsFromItsCurrentDirectory) {
+  PathContext context = PathContext::ForThisProcess();
+  EXPECT_EQ(ProgramDirectory(std::filesystem::current_path().string()), context.programDir);
+  EXPECT_EQ('/', context.programDir.back());
+}
+
 TEST(ConfigPathsTest, CreatingTheWorkDirectory) {
   TempDir dir;
   ASSERT_FALSE(dir.path().empty());
