@@ -140,9 +140,27 @@ void FormatEngine::PostProcess(const StringList& record, std::string& output) {
   output.replace(begin, std::string::npos, tail);
 }
 
+void FormatEngine::Reset() {
+  globalVariables.Clear();
+  tables = DefaultCharTables();
+  configuration = nullptr;
+  removeRtf = tidyPunctuation = removeDoubleBrackets = suppressMarkup = false;
+}
+
 FormatEngine& DefaultFormatEngine() {
   thread_local FormatEngine engine;
   return engine;
+}
+
+namespace {
+thread_local int startCount = 0;
+}  // namespace
+
+void StartFormatEngine() { ++startCount; }
+
+void StopFormatEngine() {
+  if (startCount == 0) return;
+  if (--startCount == 0) DefaultFormatEngine().Reset();
 }
 
 int32_t FormatRecordByName(StringList& record, std::string_view database,

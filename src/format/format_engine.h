@@ -84,6 +84,10 @@ class FormatEngine {
   int32_t RunFormat(StringList& record, std::string_view database, std::string_view formatName,
                     size_t capacity, std::string& output, std::string_view formatText);
 
+  // Clears the engine-wide state: global variables, flags, configuration,
+  // and the character tables back to their defaults.
+  void Reset();
+
   // ---- Engine-wide for the run ----
   // Global variables: variable n is line n; a text may hold several lines.
   StringList globalVariables;
@@ -120,6 +124,13 @@ class FormatEngine {
 
 // The engine of the calling thread, created on first use.
 FormatEngine& DefaultFormatEngine();
+
+// Start-up and shut-down of the calling thread's engine. Starts nest: only
+// the stop that matches the first start clears the engine-wide state (global
+// variables, post-processing flags, configuration; the character tables go
+// back to their defaults). A stop without a start does nothing.
+void StartFormatEngine();
+void StopFormatEngine();
 
 // The entry points on the calling thread's engine.
 int32_t FormatRecordByName(StringList& record, std::string_view database,

@@ -181,3 +181,36 @@ TEST(SFunctionTest, PrintsWithModePunctuation) {
 
 }  // namespace
 }  // namespace talor
+
+namespace talor {
+namespace {
+
+TEST(EngineLifecycleTest, NestedStartsKeepGlobalsUntilTheLastStop) {
+  StartFormatEngine();
+  StartFormatEngine();
+  DefaultFormatEngine().globalVariables.Add("kept");
+  StringList record = MakeRecord({});
+  StringList result;
+  StopFormatEngine();
+  EXPECT_EQ(0, FormatRecordByText(record, "IBIS", "g0", result));
+  EXPECT_EQ("kept", result.Join("|"));
+  StopFormatEngine();
+  EXPECT_EQ(0, FormatRecordByText(record, "IBIS", "g0", result));
+  EXPECT_EQ("", result.Join("|"));
+  StopFormatEngine();  // unmatched: nothing happens
+}
+
+TEST(EngineLifecycleTest, InstalledTablesChangeHowLettersRead) {
+  FormatEngine engine;
+  CaseTable identity{};
+  for (int c = 1; c <= 255; ++c) identity[c - 1] = static_cast<uint8_t>(c);
+  engine.InstallFormatTables(nullptr, &identity, nullptr, nullptr);
+  // Without upper-casing, lower-case words are no longer reserved words.
+  EXPECT_EQ(99, Apply(engine, "if 1=1 then 'y' fi", MakeRecord({})).code);
+  EXPECT_EQ((Outcome{"y", 0}), Apply(engine, "IF 1=1 THEN 'y' FI", MakeRecord({})));
+  engine.InstallFormatTables(nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ((Outcome{"y", 0}), Apply(engine, "if 1=1 then 'y' fi", MakeRecord({})));
+}
+
+}  // namespace
+}  // namespace talor

@@ -251,3 +251,38 @@ TEST(StatementTest, OutputGrowsAndIsBounded) {
 
 }  // namespace
 }  // namespace talor
+
+namespace talor {
+namespace {
+
+TEST(TokenBoundaryTest, WhereOneTokenEndsAndTheNextBegins) {
+  const std::vector<Row> rows = {
+      {"v1v1", "oneone"},
+      {"V1'x'", "onex"},
+      {"v1^", "one"},
+      {"'a'!", "a\x1B"},
+      {"!/a b/",
+       "\x1B"
+       "a b"},
+      {"^a", "", 99},
+      {"IF1=1 then 'x' fi", "", 99},
+      {"3v1", "", 99},
+      {"&", "", 99},
+      {"'x'c0'y'", "x\ry"},
+      {"x0'y'", "y"},
+      {"'ab'c2'y'", "ab\r y"},
+      {"Mpl,mPu,'x'", "X"},
+      {"if 1<=1 then 'y' fi", "y"},
+      {"if 2>=1 then 'y' fi", "y"},
+      {"if 1<>1 then 'y' else 'n' fi", "n"},
+      {"v1*", "one"},
+      {"v1.", "one"},
+      {"v1(", "one", 19},
+      {"mfn(2)mfn", "120000000012"},
+      {"breakx", "", 99},
+  };
+  Check(rows);
+}
+
+}  // namespace
+}  // namespace talor
