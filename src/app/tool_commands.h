@@ -13,6 +13,7 @@ int RunConvertCommand(int argc, char** argv);
 int RunStemCommand(int argc, char** argv);
 int RunIssuesCommand(int argc, char** argv);
 int RunMarkCommand(int argc, char** argv);
+int RunQueryCommand(int argc, char** argv);
 
 }  // namespace talor
 

@@ -25,6 +25,7 @@ constexpr ToolCommand kCommands[] = {
     {"stem", "показать основы русских словоформ", RunStemCommand},
     {"issues", "свернуть или развернуть список номеров выпусков", RunIssuesCommand},
     {"mark", "выделить искомые слова в странице HTML", RunMarkCommand},
+    {"query", "команды сервера каталога: записи, поиск, словарь, ресурсы", RunQueryCommand},
 };
 
 void PrintUsage(std::FILE* out) {
