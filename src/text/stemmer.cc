@@ -1,5 +1,6 @@
 #include "text/stemmer.h"
 
+#include <array>
 #include <string>
 
 #include "text/ansi_literal.h"
@@ -38,10 +39,20 @@ bool IsStemmable(std::string_view word) {
   return true;
 }
 
-// `~` and the last `length` letters of `word`.
-std::string Ending(std::string_view word, size_t length) {
-  return "~" + std::string(word.substr(word.size() - length));
-}
+// `~` and the last `length` (at most 4) letters of `word`, in a small
+// buffer, so that the lookups allocate nothing.
+class Ending {
+ public:
+  Ending(std::string_view word, size_t length) : size_(length + 1) {
+    text_[0] = '~';
+    word.copy(text_.data() + 1, length, word.size() - length);
+  }
+  std::string_view view() const { return {text_.data(), size_}; }
+
+ private:
+  std::array<char, 5> text_{};
+  size_t size_;
+};
 
 bool In(std::string_view list, std::string_view ending) {
   return list.find(ending) != std::string_view::npos;
@@ -52,35 +63,35 @@ bool In(std::string_view list, std::string_view ending) {
 int EndingCut(std::string_view word) {
   size_t n = word.size();
   if (n >= 5) {
-    std::string ending = Ending(word, 4);
-    if (In(kEndings4.view(), ending)) {
-      return ending == kSoftEnding4.view() && IsStemException(word) ? 1 : 4;
+    Ending ending(word, 4);
+    if (In(kEndings4.view(), ending.view())) {
+      return ending.view() == kSoftEnding4.view() && IsStemException(word) ? 1 : 4;
     }
   }
   if (n >= 4) {
-    std::string ending = Ending(word, 3);
-    if (In(kEndings3Always.view(), ending)) return 3;
-    if (In(kEndings3Adjective.view(), ending)) {
+    Ending ending(word, 3);
+    if (In(kEndings3Always.view(), ending.view())) return 3;
+    if (In(kEndings3Adjective.view(), ending.view())) {
       if (IsStemException(word)) return 1;
-      if (ending != kEndingEmu.view()) return 3;
+      if (ending.view() != kEndingEmu.view()) return 3;
       return EndsInKeepTail(word) ? 1 : 3;
     }
-    if (In(kEndings3Soft.view(), ending)) return IsStemException(word) ? 0 : 3;
+    if (In(kEndings3Soft.view(), ending.view())) return IsStemException(word) ? 0 : 3;
   }
   if (n >= 3) {
-    std::string ending = Ending(word, 2);
-    if (In(kEndings2Always.view(), ending)) return 2;
-    if (In(kEndings2Adjective.view(), ending)) {
+    Ending ending(word, 2);
+    if (In(kEndings2Always.view(), ending.view())) return 2;
+    if (In(kEndings2Adjective.view(), ending.view())) {
       if (IsStemException(word)) return 1;
-      return In(kEndings2KeepTail.view(), ending) && EndsInKeepTail(word) ? 1 : 2;
+      return In(kEndings2KeepTail.view(), ending.view()) && EndsInKeepTail(word) ? 1 : 2;
     }
-    if (In(kEndings2Case.view(), ending)) {
+    if (In(kEndings2Case.view(), ending.view())) {
       if (!IsStemException(word)) return 2;
-      return ending == kEndingEv.view() && !EndsInKeepTail(word) ? 2 : 0;
+      return ending.view() == kEndingEv.view() && !EndsInKeepTail(word) ? 2 : 0;
     }
-    ending = Ending(word, 1);
-    if (In(kEndings1.view(), ending)) {
-      return ending == kEndingShortI.view() && IsStemException(word) ? 0 : 1;
+    Ending last(word, 1);
+    if (In(kEndings1.view(), last.view())) {
+      return last.view() == kEndingShortI.view() && IsStemException(word) ? 0 : 1;
     }
   }
   return 0;
@@ -90,10 +101,12 @@ int EndingCut(std::string_view word) {
 
 int StemCut(std::string_view ansiWord) {
   if (ansiWord.size() < kShortestStemmedWord || ansiWord.size() > kMaxStemWordLength) return 0;
-  std::string word = AnsiUpperCase(ansiWord);
-  if (!IsStemmable(word)) return 0;
+  // A fixed-size upper-case copy: no allocation per word.
+  std::array<char, kMaxStemWordLength> buffer;
+  for (size_t i = 0; i < ansiWord.size(); ++i) buffer[i] = AnsiUpperChar(ansiWord[i]);
+  std::string_view rest(buffer.data(), ansiWord.size());
+  if (!IsStemmable(rest)) return 0;
   int result = 0;
-  std::string_view rest = word;
   if (rest.ends_with(kReflexive.view())) {
     result = 2;
     rest.remove_suffix(2);
