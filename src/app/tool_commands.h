@@ -9,6 +9,7 @@ namespace talor {
 
 int RunRangesCommand(int argc, char** argv);
 int RunFormatCommand(int argc, char** argv);
+int RunBarcodeCommand(int argc, char** argv);
 int RunConvertCommand(int argc, char** argv);
 int RunStemCommand(int argc, char** argv);
 int RunIssuesCommand(int argc, char** argv);

@@ -21,6 +21,7 @@ struct ToolCommand {
 constexpr ToolCommand kCommands[] = {
     {"ranges", "expand a list of numbers and ranges (1,3-5)", RunRangesCommand},
     {"format", "отформатировать записи форматом на языке форматов", RunFormatCommand},
+    {"barcode", "нарисовать штрихкод в файл BMP или PNG", RunBarcodeCommand},
     {"convert", "преобразовать файл обмена записями (текст, ISO 2709)", RunConvertCommand},
     {"stem", "показать основы русских словоформ", RunStemCommand},
     {"issues", "свернуть или развернуть список номеров выпусков", RunIssuesCommand},

@@ -1,0 +1,230 @@
+#include "barcode/fbarcode.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+
+#include "barcode/elements.h"
+#include "barcode/symbologies.h"
+
+namespace talor {
+namespace {
+
+constexpr double kMinRatio = 2.0;
+constexpr double kMinRatioMatrix = 2.25;
+constexpr double kMaxRatio = 3.0;
+// Symbologies drawn from module counts use the widths 1, 2, 3 and 4 modules,
+// which is the ratio 2.
+constexpr double kModuleCountRatio = 2.0;
+constexpr int kTextFontSize = 4;
+constexpr int kTypeLineOffset = 14;
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+std::string Trimmed(const std::string& text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+bool AllDigits(const std::string& text) {
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+bool UsesModuleCounts(TBarcodeType type) {
+  const int number = static_cast<int>(type);
+  return (number >= static_cast<int>(TBarcodeType::bcCode128A) &&
+          number <= static_cast<int>(TBarcodeType::bcCodePostNet)) ||
+         number >= static_cast<int>(TBarcodeType::bcCodeEAN128A);
+}
+
+double ClampRatio(double ratio, double low) {
+  if (std::isnan(ratio) || ratio < low) return low;
+  return ratio > kMaxRatio ? kMaxRatio : ratio;
+}
+
+BarcodeStatus ClassError(std::string_view what) {
+  return BarcodeStatus::Error(std::string(TFBarcode::kClassName) + ": " + std::string(what));
+}
+
+}  // namespace
+
+void TFBarcode::SetModul(int modul) {
+  if (modul >= kMinModul && modul <= kMaxModul) modul_ = modul;
+}
+
+std::string_view TFBarcode::TypeName() const {
+  const std::optional<TBCdata> data = SymbologyData(typ_);
+  return data ? data->name : std::string_view();
+}
+
+std::array<int, 4> TFBarcode::ElementWidths() const {
+  double ratio = kModuleCountRatio;
+  if (typ_ == TBarcodeType::bcCode_2_5_matrix) {
+    ratio = ClampRatio(ratio_, kMinRatioMatrix);
+  } else if (!UsesModuleCounts(typ_)) {
+    ratio = ClampRatio(ratio_, kMinRatio);
+  }
+  const int wide = static_cast<int>(std::lround(modul_ * ratio));
+  return {modul_, wide, wide * 3 / 2, wide * 2};
+}
+
+void TFBarcode::ComputeModules() { modules_ = ElementWidths(); }
+
+BarcodeStatus TFBarcode::MakeElements(std::string& elements) {
+  const std::optional<TBCdata> data = SymbologyData(typ_);
+  if (!data) return ClassError("wrong BarcodeType");
+  if (data->numeric) {
+    text_ = Trimmed(text_);
+    if (!AllDigits(text_)) return BarcodeStatus::Error("Barcode must be numeric");
+  }
+  const CheckOption check{checksum_, checkSumMethod_};
+  std::string out;
+  BarcodeStatus status = BarcodeStatus::Ok();
+  using enum TBarcodeType;
+  switch (typ_) {
+    case bcCode_2_5_interleaved:
+      EncodeInterleaved2of5(text_, out);
+      break;
+    case bcCode_2_5_industrial:
+      EncodeIndustrial2of5(text_, out);
+      break;
+    case bcCode_2_5_matrix:
+      EncodeMatrix2of5(text_, out);
+      break;
+    case bcCode39:
+      EncodeCode39(text_, checksum_, out);
+      break;
+    case bcCode39Extended:
+      EncodeCode39Extended(text_, checksum_, out);
+      break;
+    case bcCode128A:
+    case bcCode128B:
+    case bcCode128C:
+    case bcCodeEAN128A:
+    case bcCodeEAN128B:
+    case bcCodeEAN128C:
+      EncodeCode128(typ_, text_, check, out);
+      break;
+    case bcCode93:
+      status = EncodeCode93(text_, kClassName, out);
+      break;
+    case bcCode93Extended:
+      EncodeCode93Extended(text_, out);
+      break;
+    case bcCodeMSI:
+      EncodeMsi(text_, out);
+      break;
+    case bcCodePostNet:
+      EncodePostNet(text_, out);
+      break;
+    case bcCodeCodabar:
+      EncodeCodabar(text_, out);
+      break;
+    case bcCodeEAN8:
+      status = EncodeEan8(text_, check, out);
+      break;
+    case bcCodeEAN13:
+      status = EncodeEan13(text_, check, out);
+      break;
+    case bcCodeUPC_A:
+      status = EncodeUpcA(text_, check, out);
+      break;
+    case bcCodeUPC_E0:
+      status = EncodeUpcE(0, text_, check, out);
+      break;
+    case bcCodeUPC_E1:
+      status = EncodeUpcE(1, text_, check, out);
+      break;
+    case bcCodeUPC_Supp2:
+      status = EncodeUpcSupplement2(text_, out);
+      break;
+    case bcCodeUPC_Supp5:
+      status = EncodeUpcSupplement5(text_, out);
+      break;
+  }
+  if (!status.ok()) return status;
+  for (char code : out) {
+    if (!DecodeElement(code)) return ClassError("internal Error");
+  }
+  elements = std::move(out);
+  return BarcodeStatus::Ok();
+}
+
+BarcodeStatus TFBarcode::Width(int& width) {
+  std::string elements;
+  BarcodeStatus status = MakeElements(elements);
+  if (!status.ok()) return status;
+  ComputeModules();
+  int64_t total = 0;
+  for (char code : elements) {
+    total += modules_[static_cast<size_t>(DecodeElement(code)->widthIndex)];
+    if (total > INT_MAX) return ClassError("barcode too wide");
+  }
+  width = static_cast<int>(total);
+  return BarcodeStatus::Ok();
+}
+
+void TFBarcode::DrawElements(Canvas& canvas, std::string_view elements) const {
+  double degrees = std::isfinite(angle_) ? std::fmod(angle_, 360.0) : 0.0;
+  const double radians = degrees * std::numbers::pi / 180.0;
+  const double cosA = std::cos(radians);
+  const double sinA = std::sin(radians);
+  auto corner = [&](int64_t x, int64_t y) {
+    const double fx = static_cast<double>(x);
+    const double fy = static_cast<double>(y);
+    return CanvasPoint{static_cast<int64_t>(std::round(fx * cosA + fy * sinA)) + left_,
+                       static_cast<int64_t>(std::round(-fx * sinA + fy * cosA)) + top_};
+  };
+  canvas.pen.width = 1;
+  int64_t x = 0;
+  for (char code : elements) {
+    const Element element = *DecodeElement(code);
+    const int64_t w = modules_[static_cast<size_t>(element.widthIndex)];
+    const int64_t h = element.kind == ElementKind::kShortBar ? height_ * 2 / 5 : height_;
+    const RgbColor color = element.kind == ElementKind::kSpace ? color_ : colorBar_;
+    canvas.pen.color = color;
+    canvas.brush.color = color;
+    const CanvasPoint points[] = {corner(x, 0), corner(x + w - 1, 0), corner(x + w - 1, h),
+                                  corner(x, h)};
+    canvas.ConvexPolygon(points);
+    x += w;
+  }
+}
+
+void TFBarcode::DrawText(Canvas& canvas) {
+  if (showText_ == TBarcodeOption::bcoNone) return;
+  canvas.font.size = kTextFontSize;
+  canvas.pen.color = kColorBlack;
+  canvas.brush.color = kColorWhite;
+  if (showText_ == TBarcodeOption::bcoCode || showText_ == TBarcodeOption::bcoBoth) {
+    canvas.TextOut(left_, top_, text_);
+  }
+  if (showText_ == TBarcodeOption::bcoTyp || showText_ == TBarcodeOption::bcoBoth) {
+    canvas.TextOut(left_, static_cast<int64_t>(top_) + kTypeLineOffset, TypeName());
+  }
+}
+
+BarcodeStatus TFBarcode::DrawBarcode(Canvas& canvas) {
+  std::string elements;
+  BarcodeStatus status = MakeElements(elements);
+  if (!status.ok()) return status;
+  ComputeModules();
+  const CanvasPen savedPen = canvas.pen;
+  const CanvasBrush savedBrush = canvas.brush;
+  const CanvasFont savedFont = canvas.font;
+  DrawElements(canvas, elements);
+  DrawText(canvas);
+  canvas.pen = savedPen;
+  canvas.brush = savedBrush;
+  canvas.font = savedFont;
+  return BarcodeStatus::Ok();
+}
+
+}  // namespace talor
