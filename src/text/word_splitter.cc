@@ -58,7 +58,7 @@ void SplitWords(std::string_view text, std::string_view translation, const Strin
     auto closeWord = [&] {
       Translate(word, translation);
       if (stem) Stem(word);
-      if (!stopWords.contains(Utf8UpperCase(word))) words.Add(word, ordinal);
+      if (stopWords.empty() || !stopWords.contains(Utf8UpperCase(word))) words.Add(word, ordinal);
       word.clear();
     };
     for (char c : text) {
