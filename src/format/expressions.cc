@@ -10,6 +10,32 @@
 #include "text/encoding.h"
 
 namespace talor {
+namespace {
+
+bool IsAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<uint8_t>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+
+// Whether `text` contains `part`, both compared in Unicode upper case. ASCII
+// texts (most conditions) are compared in place without copies.
+bool ContainsIgnoringCase(std::string_view text, std::string_view part) {
+  if (!IsAscii(text) || !IsAscii(part)) {
+    return Utf8UpperCase(text).find(Utf8UpperCase(part)) != std::string::npos;
+  }
+  for (size_t start = 0; start + part.size() <= text.size(); ++start) {
+    size_t i = 0;
+    while (i < part.size() && AsciiUpper(text[start + i]) == AsciiUpper(part[i])) ++i;
+    if (i == part.size()) return true;
+  }
+  return false;
+}
+
+}  // namespace
 
 void FormatInterpreter::Push(long double value) {
   if (!executing_) return;
@@ -127,7 +153,7 @@ bool FormatInterpreter::Compare(ValueType type, std::string_view op) {
     if (op == ":") {
       if (right.empty()) return left.empty();
       if (left.size() < right.size()) return false;
-      return Utf8UpperCase(left).find(Utf8UpperCase(right)) != std::string::npos;
+      return ContainsIgnoringCase(left, right);
     }
     const int c = left.compare(right);
     order = c < 0 ? -1 : (c > 0 ? 1 : 0);
