@@ -226,6 +226,9 @@ void ExpandNumbers(IssueItems& items) {
       long long total = static_cast<long long>(items.singles.size()) + members;
       if (!range.Uniform() || members > kMaxIssueRangeMembers || total > kMaxIssueListMembers) {
         kept.push_back(range);
+        // A plain range with a prefix or suffix is written with them on both
+        // sides, so it goes where such a range is read back into.
+        if (range.Uniform()) kept.back().kind = KindOfGroup(range.left.Group());
         continue;
       }
       IssueGroup group = range.left.Group();

@@ -100,6 +100,8 @@ TEST(IssueListTest, CopiesWhatItCannotClassify) {
 
 TEST(IssueListTest, HugeRangesAreNotExpanded) {
   EXPECT_EQ("1-999999999,N1-N2000000", Expand("1-999999999,N1-N2000000"));
+  // Kept whole, a plain range with a prefix is written as a prefixed range.
+  EXPECT_EQ("5,x,N1-N999999", Expand("N1-999999,5,x"));
   EXPECT_EQ("1-999999999", Cumulate("999999999,1-999999998"));
   // Ranges of 100000 members in eleven groups: the first ten fit the limit
   // of the whole list, the eleventh is written as a range.
@@ -173,6 +175,9 @@ TEST(IssueListTest, BothModesAreStable) {
       "1-2-3,3a-7,Ma",
       "9,8,7,6,5,4,3,2,1",
       "N2-N4,N1,N6,N5",
+      "\x03"
+      "1==,\xBF\xBD:2-z\x03"
+      "1==,\xBF\xBD:2-22222222,",  // found by fuzzing
   };
   for (const char* input : inputs) {
     for (IssueListMode mode : {IssueListMode::Cumulate, IssueListMode::Expand}) {
