@@ -45,8 +45,7 @@ TEST(PosOutsideLiteralsTest, SkipsQuotedText) {
     int expected;
   } rows[] = {
       {"/*", "v200 /* note", 6}, {"/*", "'/*' /* note", 6}, {"/*", "\"/*\"/*", 5},
-      {"/*", "|/*|x/*", 6},      {"/*", "'a\"b' /*", 7},  // another quote character inside a
-                                                          // literal is text
+      {"/*", "|/*|x/*", 6},      {"/*", "'a\"b' /*", 7},  // another quote inside a literal is text
       {"/*", "'unclosed /*", 0}, {"/*", "no comment", 0},   {"/*", "", 0},
       {"", "text", 0},           {"v", "V v", 3},  // case-sensitive
   };
