@@ -225,10 +225,9 @@ std::optional<int> CodePageOfCharset(int charsetId) {
     int codePage;
   };
   static constexpr Entry kCharsets[] = {
-      {0, 1252},   {1, 1251},   {2, 1252},   {77, 10000}, {128, 932}, {129, 949},
-      {130, 1361}, {134, 936},  {136, 950},  {161, 1253}, {162, 1254}, {163, 1258},
-      {177, 1255}, {178, 1256}, {186, 1257}, {204, 1251}, {222, 874}, {238, 1250},
-      {255, 437},
+      {0, 1252},   {1, 1251},   {2, 1252},   {77, 10000}, {128, 932},  {129, 949},  {130, 1361},
+      {134, 936},  {136, 950},  {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255}, {178, 1256},
+      {186, 1257}, {204, 1251}, {222, 874},  {238, 1250}, {255, 437},
   };
   for (const Entry& entry : kCharsets) {
     if (entry.charset == charsetId) return entry.codePage;
@@ -237,12 +236,11 @@ std::optional<int> CodePageOfCharset(int charsetId) {
 }
 
 std::optional<std::u16string> CodePageToWide(int codePage, std::string_view bytes) {
-  std::string name = codePage == 65001   ? "UTF-8"
-                     : codePage == 10000 ? "macintosh"
-                     : codePage == 1361  ? "ibm-1361"
-                     : codePage >= 1250 && codePage <= 1258
-                         ? "windows-" + std::to_string(codePage)
-                         : "ibm-" + std::to_string(codePage);
+  std::string name = codePage == 65001                      ? "UTF-8"
+                     : codePage == 10000                    ? "macintosh"
+                     : codePage == 1361                     ? "ibm-1361"
+                     : codePage >= 1250 && codePage <= 1258 ? "windows-" + std::to_string(codePage)
+                                                            : "ibm-" + std::to_string(codePage);
   if (codePage == 932) name = "windows-31j";
   if (codePage == 936) name = "windows-936";
   if (codePage == 949) name = "windows-949";

@@ -33,9 +33,7 @@ class StringList {
   ListLine& operator[](size_t index) { return lines_[index]; }
   const ListLine& operator[](size_t index) const { return lines_[index]; }
 
-  void Add(std::string text, int32_t object = 0) {
-    lines_.push_back({std::move(text), object});
-  }
+  void Add(std::string text, int32_t object = 0) { lines_.push_back({std::move(text), object}); }
   // Inserts before line `index`; an index at or past the end appends.
   void Insert(size_t index, std::string text, int32_t object = 0);
   // Removes line `index`; an index past the end changes nothing.

@@ -28,8 +28,9 @@ TEST(EncodingTest, CodePagesRoundTripThroughUtf8) {
 }
 
 TEST(EncodingTest, MissingCharactersBecomeTheDefaultCharacter) {
-  EXPECT_EQ("a?b", Utf8ToAnsi("a\xE4\xB8\xAD" "b"));        // a CJK character
-  EXPECT_EQ("?", Utf8ToAnsi("\xF0\x9F\x98\x80"));           // outside the BMP
+  EXPECT_EQ("a?b", Utf8ToAnsi("a\xE4\xB8\xAD"
+                              "b"));                          // a CJK character
+  EXPECT_EQ("?", Utf8ToAnsi("\xF0\x9F\x98\x80"));             // outside the BMP
   EXPECT_EQ("\xEF\xBF\xBD", WideToUtf8(Utf8ToWide("\xFF")));  // bad UTF-8
 }
 
@@ -37,7 +38,8 @@ TEST(EncodingTest, UnicodeCaseMapping) {
   EXPECT_EQ("\xD0\x9F\xD0\xA0\xD0\x98\xD0\x92\xD0\x95\xD0\xA2", Utf8UpperCase(kUtf8Privet));
   EXPECT_EQ("ABC \xD0\x81", Utf8UpperCase("abc \xD1\x91"));  // ё -> Ё
   EXPECT_EQ("abc \xD1\x91", Utf8LowerCase("ABC \xD0\x81"));
-  EXPECT_EQ("STRASSE", Utf8UpperCase("stra\xC3\x9F" "e"));   // full mapping grows
+  EXPECT_EQ("STRASSE", Utf8UpperCase("stra\xC3\x9F"
+                                     "e"));  // full mapping grows
 }
 
 TEST(EncodingTest, AnsiCaseRules) {
