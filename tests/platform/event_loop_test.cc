@@ -137,10 +137,11 @@ TEST(LoopTimerTest, ATickAlreadyDueDoesNotRunAfterStop) {
 TEST(LoopTimerTest, RestartPushesTheNextTickAFullIntervalAway) {
   EventLoop loop;
   int ticks = 0;
-  LoopTimer timer(loop, milliseconds(80), [&] { ++ticks; });
+  LoopTimer timer(loop, milliseconds(250), [&] { ++ticks; });
   timer.Start();
-  for (int i = 0; i < 5; ++i) {
-    loop.WaitFor(milliseconds(40));
+  // Restarted every 50 ms, a 250 ms timer never gets to tick.
+  for (int i = 0; i < 8; ++i) {
+    loop.WaitFor(milliseconds(50));
     timer.Restart();
   }
   EXPECT_EQ(ticks, 0);
