@@ -4,7 +4,7 @@
 
 namespace talor {
 
-std::optional<int64_t> ParseDecimal(std::string_view text) {
+std::optional<int64_t> ParseDecimal64(std::string_view text) {
   size_t start = text.find_first_not_of(' ');
   if (start == std::string_view::npos) return std::nullopt;
   text.remove_prefix(start);
@@ -21,7 +21,7 @@ std::optional<int64_t> ParseDecimal(std::string_view text) {
 }
 
 int32_t DecimalToInt(std::string_view text, int32_t fallback) {
-  std::optional<int64_t> value = ParseDecimal(text);
+  std::optional<int64_t> value = ParseDecimal64(text);
   if (!value || *value < INT32_MIN || *value > INT32_MAX) return fallback;
   return static_cast<int32_t>(*value);
 }
@@ -37,7 +37,7 @@ int32_t HashPartToInt(std::string_view line, int n) {
     if (hash == std::string_view::npos) break;
     line.remove_prefix(hash + 1);
   }
-  int64_t value = ParseDecimal(line.substr(0, line.find('#'))).value_or(0);
+  int64_t value = ParseDecimal64(line.substr(0, line.find('#'))).value_or(0);
   return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
 }
 

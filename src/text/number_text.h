@@ -13,9 +13,9 @@ namespace talor {
 // The whole text read as a signed decimal integer: leading blanks and one
 // sign are accepted, anything after the digits is not. nullopt when the text
 // is not such a number or does not fit 64 bits.
-std::optional<int64_t> ParseDecimal(std::string_view text);
+std::optional<int64_t> ParseDecimal64(std::string_view text);
 
-// The text read by ParseDecimal as a 32-bit integer; `fallback` when it is
+// The text read by ParseDecimal64 as a 32-bit integer; `fallback` when it is
 // not a number or does not fit.
 int32_t DecimalToInt(std::string_view text, int32_t fallback = 0);
 

@@ -49,14 +49,14 @@ TEST(HashPartToIntTest, PicksAPartOfAHashLine) {
   }
 }
 
-TEST(ParseDecimalTest, AcceptsOnlyWholeNumbers) {
-  EXPECT_EQ(INT64_MIN, ParseDecimal("-9223372036854775808"));
-  EXPECT_EQ(INT64_MAX, ParseDecimal("9223372036854775807"));
-  EXPECT_FALSE(ParseDecimal("9223372036854775808"));
-  EXPECT_FALSE(ParseDecimal("--1"));
-  EXPECT_FALSE(ParseDecimal("- 1"));
-  EXPECT_FALSE(ParseDecimal("   "));
-  EXPECT_FALSE(ParseDecimal("0x10"));
+TEST(ParseDecimal64Test, AcceptsOnlyWholeNumbers) {
+  EXPECT_EQ(INT64_MIN, ParseDecimal64("-9223372036854775808"));
+  EXPECT_EQ(INT64_MAX, ParseDecimal64("9223372036854775807"));
+  EXPECT_FALSE(ParseDecimal64("9223372036854775808"));
+  EXPECT_FALSE(ParseDecimal64("--1"));
+  EXPECT_FALSE(ParseDecimal64("- 1"));
+  EXPECT_FALSE(ParseDecimal64("   "));
+  EXPECT_FALSE(ParseDecimal64("0x10"));
   EXPECT_EQ(-3, DecimalToInt("x", -3));
 }
 
