@@ -1,0 +1,205 @@
+// Latency and throughput of the catalogue server.
+//
+// With TALOR_BENCH_DATA set to a data directory made by
+// tools/make_bench_catalogue.py and `talor-server init` (1 000 000 records
+// by default), the benchmarks run on it; otherwise a data directory of
+// kDefaultRecords records of the same shape is built in a temporary folder
+// first. Write benchmarks add records to the data directory.
+
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "client/framing.h"
+#include "server/catalogue_loader.h"
+#include "server/formatter.h"
+#include "server/service.h"
+#include "server/storage.h"
+#include "server/tcp_server.h"
+
+namespace {
+
+using namespace talor;
+using namespace talor::server;
+
+constexpr int kDefaultRecords = 20000;
+constexpr int kVocabulary = 5000;
+
+// 0 -> A, 25 -> Z, 26 -> BA.
+std::string Letters(int index) {
+  std::string text;
+  do {
+    text.insert(text.begin(), static_cast<char>('A' + index % 26));
+    index /= 26;
+  } while (index > 0);
+  return text;
+}
+
+// The same shape as tools/make_bench_catalogue.py.
+std::filesystem::path BuildDataDirectory() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "talor-bench-XXXXXX").string();
+  std::filesystem::path source = mkdtemp(pattern.data());
+  std::filesystem::path db = source / "db" / "BENCH";
+  std::filesystem::create_directories(db);
+  std::mt19937 rng(42);
+  std::uniform_real_distribution<double> unit(0, 1);
+  std::string text;
+  for (int i = 0; i < kDefaultRecords; ++i) {
+    int words = 3 + static_cast<int>(rng() % 6);
+    text += "#200: ^A";
+    for (int w = 0; w < words; ++w)
+      text += (w ? " W" : "W") + Letters(static_cast<int>(std::pow(kVocabulary, unit(rng))) - 1);
+    text += "\r\n#700: ^AA" + std::to_string(rng() % 20000) + "\r\n#210: ^D" +
+            std::to_string(1900 + rng() % 125) + "\r\n*****\r\n";
+  }
+  auto write = [](const std::filesystem::path& path, const std::string& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  };
+  write(db / "BENCH.txt", text);
+  write(db / "BENCH.fst", "200 4 |K=|v200^a\r\n700 0 |A=|v700^a\r\n210 0 |G=|v210^d\r\n");
+  write(source / "users.txt", "bench bench - write\n");
+  BasicFormatter formatter;
+  LoadReport report = InitDataDirectory(source / "data", source, formatter);
+  if (!report.ok) std::fprintf(stderr, "%s\n", report.message.c_str());
+  return source / "data";
+}
+
+struct Bench {
+  Bench() {
+    const char* given = std::getenv("TALOR_BENCH_DATA");
+    dataDir = given != nullptr ? std::filesystem::path(given) : BuildDataDirectory();
+    std::string error;
+    storage = Storage::Open((dataDir / kStorageFileName).string(), error);
+    service =
+        std::make_unique<Service>(*storage, CatalogueFiles(dataDir), formatter, ServiceOptions{});
+  }
+  Answer Handle(char command, std::vector<std::string> parameters) {
+    Request request;
+    request.command = command;
+    request.clientId = "1";
+    request.user = "bench";
+    request.password = "bench";
+    request.parameters = std::move(parameters);
+    return service->Handle(request);
+  }
+  std::filesystem::path dataDir;
+  std::unique_ptr<Storage> storage;
+  BasicFormatter formatter;
+  std::unique_ptr<Service> service;
+};
+
+Bench& Shared() {
+  static Bench bench;
+  return bench;
+}
+
+void Search(benchmark::State& state, const char* expression) {
+  Bench& bench = Shared();
+  size_t hits = 0;
+  for (auto _ : state) {
+    Answer answer = bench.Handle('K', {"BENCH", expression, "10", "1", ""});
+    hits = answer.lines.size() > 1 ? std::stoul(answer.lines[1].text) : 0;
+  }
+  state.counters["hits"] = static_cast<double>(hits);
+}
+
+void BM_OneTermSearch(benchmark::State& state) { Search(state, "\"K=WDW\""); }
+BENCHMARK(BM_OneTermSearch)->Unit(benchmark::kMicrosecond);
+
+void BM_AndOfTwoFrequentTerms(benchmark::State& state) { Search(state, "\"K=WA\" * \"K=WB\""); }
+BENCHMARK(BM_AndOfTwoFrequentTerms)->Unit(benchmark::kMillisecond);
+
+void BM_TruncatedTerm(benchmark::State& state) { Search(state, "\"K=WE$\""); }
+BENCHMARK(BM_TruncatedTerm)->Unit(benchmark::kMillisecond);
+
+void BM_TermListPortion(benchmark::State& state) {
+  Bench& bench = Shared();
+  for (auto _ : state) benchmark::DoNotOptimize(bench.Handle('H', {"BENCH", "K=WC", "100", ""}));
+}
+BENCHMARK(BM_TermListPortion)->Unit(benchmark::kMicrosecond);
+
+void BM_Format1000Records(benchmark::State& state) {
+  Bench& bench = Shared();
+  for (auto _ : state)
+    benchmark::DoNotOptimize(
+        bench.Handle('G', {"BENCH", "v200^a,| / |v700^a,|, |v210^d", "0", "1", "1000"}));
+  state.SetItemsProcessed(state.iterations() * 1000);
+}
+BENCHMARK(BM_Format1000Records)->Unit(benchmark::kMillisecond);
+
+void BM_IndexedWrite(benchmark::State& state) {
+  Bench& bench = Shared();
+  int i = 0;
+  for (auto _ : state) {
+    std::string record =
+        "0#0\x1f\x1e"
+        "0#0\x1f\x1e"
+        "200#^AW" +
+        Letters(i++ % 5000) +
+        " WH WM WKO\x1f\x1e"
+        "700#^AA1\x1f\x1e";
+    benchmark::DoNotOptimize(bench.Handle('D', {"BENCH", "0", "1", record}));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_IndexedWrite)->Unit(benchmark::kMillisecond);
+
+// Whole requests over loopback TCP, 32 clients at once.
+uint16_t ServerPort() {
+  static TcpServer* server = [] {
+    ServerOptions options;
+    options.port = 0;
+    options.threads = 32;
+    auto* s = new TcpServer(*Shared().service, options);
+    std::string error;
+    s->Start(error);
+    return s;
+  }();
+  return server->port();
+}
+
+std::string Exchange(uint16_t port, const std::string& packet) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(port);
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::string answer;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+      send(fd, packet.data(), packet.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(packet.size())) {
+    char buffer[65536];
+    ssize_t n;
+    while ((n = recv(fd, buffer, sizeof buffer, 0)) > 0)
+      answer.append(buffer, static_cast<size_t>(n));
+  }
+  close(fd);
+  return answer;
+}
+
+void BM_SearchThroughput32Clients(benchmark::State& state) {
+  uint16_t port = ServerPort();
+  std::string text = "R\nK\n" + std::to_string(state.thread_index()) +
+                     "\n1\nbench\nbench\n\n\n\nBENCH\n\"K=WDW\"\n10\n1\nv200^a";
+  std::string packet = FramePlainPacket('K', text);
+  int64_t failed = 0;
+  for (auto _ : state)
+    if (Exchange(port, packet).empty()) ++failed;
+  state.SetItemsProcessed(state.iterations());
+  state.counters["failed"] = static_cast<double>(failed);
+}
+BENCHMARK(BM_SearchThroughput32Clients)->Threads(32)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
