@@ -21,7 +21,7 @@
 
 #include "client/framing.h"
 #include "server/catalogue_loader.h"
-#include "server/formatter.h"
+#include "server/engine_formatter.h"
 #include "server/service.h"
 #include "server/storage.h"
 #include "server/tcp_server.h"
@@ -69,7 +69,7 @@ std::filesystem::path BuildDataDirectory() {
   write(db / "BENCH.txt", text);
   write(db / "BENCH.fst", "200 4 |K=|v200^a\r\n700 0 |A=|v700^a\r\n210 0 |G=|v210^d\r\n");
   write(source / "users.txt", "bench bench - write\n");
-  BasicFormatter formatter;
+  EngineFormatter formatter{CatalogueFiles(source / "data")};
   LoadReport report = InitDataDirectory(source / "data", source, formatter);
   if (!report.ok) std::fprintf(stderr, "%s\n", report.message.c_str());
   return source / "data";
@@ -81,8 +81,9 @@ struct Bench {
     dataDir = given != nullptr ? std::filesystem::path(given) : BuildDataDirectory();
     std::string error;
     storage = Storage::Open((dataDir / kStorageFileName).string(), error);
+    formatter = std::make_unique<EngineFormatter>(CatalogueFiles(dataDir), storage.get());
     service =
-        std::make_unique<Service>(*storage, CatalogueFiles(dataDir), formatter, ServiceOptions{});
+        std::make_unique<Service>(*storage, CatalogueFiles(dataDir), *formatter, ServiceOptions{});
   }
   Answer Handle(char command, std::vector<std::string> parameters) {
     Request request;
@@ -95,7 +96,7 @@ struct Bench {
   }
   std::filesystem::path dataDir;
   std::unique_ptr<Storage> storage;
-  BasicFormatter formatter;
+  std::unique_ptr<EngineFormatter> formatter;
   std::unique_ptr<Service> service;
 };
 

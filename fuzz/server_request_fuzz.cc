@@ -9,7 +9,7 @@
 #include <memory>
 #include <string_view>
 
-#include "server/formatter.h"
+#include "server/engine_formatter.h"
 #include "server/request.h"
 #include "server/service.h"
 #include "server/storage.h"
@@ -37,11 +37,13 @@ struct Fixture {
             return e;
           });
     }
-    service = std::make_unique<Service>(*storage, CatalogueFiles(dir), formatter, ServiceOptions{});
+    formatter = std::make_unique<EngineFormatter>(CatalogueFiles(dir), storage.get());
+    service =
+        std::make_unique<Service>(*storage, CatalogueFiles(dir), *formatter, ServiceOptions{});
   }
   std::filesystem::path dir;
   std::unique_ptr<Storage> storage;
-  BasicFormatter formatter;
+  std::unique_ptr<EngineFormatter> formatter;
   std::unique_ptr<Service> service;
 };
 

@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "server/catalogue_loader.h"
-#include "server/formatter.h"
+#include "server/engine_formatter.h"
 #include "server/storage.h"
 #include "server/tcp_server.h"
 
@@ -103,7 +103,7 @@ int Serve(const Arguments& args) {
                  error.c_str());
     return 1;
   }
-  BasicFormatter formatter;
+  EngineFormatter formatter(CatalogueFiles(dataDir), storage.get());
   Service service(*storage, CatalogueFiles(dataDir), formatter, ServiceOptions{});
   TcpServer server(service, args.server);
   if (!server.Start(error)) {
@@ -130,7 +130,7 @@ int Run(int argc, char** argv) {
     PrintUsage(args.ok ? stdout : stderr);
     return args.ok ? 0 : 2;
   }
-  BasicFormatter formatter;
+  EngineFormatter formatter{CatalogueFiles(args.data)};
   if (args.command == "init") {
     if (args.from.empty()) {
       PrintUsage(stderr);

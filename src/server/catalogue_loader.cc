@@ -76,6 +76,7 @@ LoadReport InitDataDirectory(const fs::path& dataDir, const fs::path& source,
     report.message = "Не удалось открыть хранилище: " + error;
     return report;
   }
+  formatter.Bind(storage.get());
   if (std::optional<std::string> settings = ReadWholeFile(source / "settings.ini"))
     storage->PutSettings(*settings);
   if (!LoadUsers(*storage, source / "users.txt", report.message)) return report;
@@ -128,6 +129,7 @@ LoadReport ReindexDataDirectory(const fs::path& dataDir, Formatter& formatter) {
     report.message = "Не удалось открыть хранилище: " + error;
     return report;
   }
+  formatter.Bind(storage.get());
   Service service(*storage, CatalogueFiles(dataDir), formatter, ServiceOptions{});
   for (const std::string& name : storage->Databases()) {
     if (!storage->Reindex(name, service.IndexFor(name))) {

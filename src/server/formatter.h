@@ -2,10 +2,11 @@
 // loaded: no `@name`, no includes) against one record of a database and
 // returns its output, lines separated by CR LF.
 //
-// BasicFormatter is the server's built-in engine for the plain field
-// selections that field selection tables, exports and the record-image links
-// use (docs/server-storage.md lists what it understands). A format it does
-// not understand yields ReturnCode::FormatFailed instead of a wrong text.
+// The server answers requests with EngineFormatter (engine_formatter.h).
+// BasicFormatter is a small formatter for plain field selections with fixed
+// output, independent of the engine (docs/server-storage.md lists what it
+// understands); a format it does not understand yields
+// ReturnCode::FormatFailed instead of a wrong text.
 
 #ifndef TALOR_SERVER_FORMATTER_H_
 #define TALOR_SERVER_FORMATTER_H_
@@ -23,9 +24,13 @@ struct FormatOutput {
   std::string text;  // lines separated by CR LF; no line break after the last
 };
 
+class Storage;
+
 class Formatter {
  public:
   virtual ~Formatter() = default;
+  // Gives the formatter the storage that `REF` and `L` read; before serving.
+  virtual void Bind(Storage* /*storage*/) {}
   virtual FormatOutput Format(const StoredRecord& record, std::string_view database,
                               std::string_view formatText) = 0;
 };

@@ -140,14 +140,14 @@ TEST_F(CommandsTest, FormatModes) {
   RawClient client = Librarian();
   Reply one = client.Send('G', Params({"DEMO", "mfn,'|',v101", "1", "5"}));
   EXPECT_EQ(one.Line(0), "0");
-  EXPECT_EQ(one.Line(1), "5|rus");
+  EXPECT_EQ(one.Line(1), "0000000005|rus");  // mfn prints ten digits
   Reply range = client.Send('G', Params({"DEMO", "mfn", "0", "2", "4"}));
   EXPECT_EQ(range.lines.size(), 4u);
-  EXPECT_EQ(range.Line(1), "2#2");
-  EXPECT_EQ(range.Line(3), "4#4");
+  EXPECT_EQ(range.Line(1), "2#0000000002");
+  EXPECT_EQ(range.Line(3), "4#0000000004");
   Reply list = client.Send('G', Params({"DEMO", "mfn", "2", "7", "9999", "3"}));
   EXPECT_EQ(list.lines.size(), 3u);  // the absent record is left out
-  EXPECT_EQ(list.Line(2), "3#3");
+  EXPECT_EQ(list.Line(2), "3#0000000003");
   Reply client_record =
       client.Send('G', Params({"DEMO", "!v200^a", "-2", OneLine({"0#0", "0#0", "200#^AСвой"})}));
   EXPECT_EQ(client_record.Line(1), "Свой");
@@ -155,6 +155,19 @@ TEST_F(CommandsTest, FormatModes) {
   EXPECT_NE(lines.Line(1).find('\x1e'), std::string::npos);  // line breaks travel encoded
   EXPECT_EQ(client.Send('G', Params({"DEMO", "mfn", "1", "9999"})).Line(0), "-605");
   EXPECT_EQ(client.Send('G', Params({"DEMO", "mfn", "7", "1"})).Line(0), "-1002");
+}
+
+TEST_F(CommandsTest, FormatsThatOnlyTheServerCanRun) {
+  RawClient client = Librarian();
+  // L looks a term up in the dictionary; REF formats the record it leads to.
+  Reply reply = client.Send(
+      'G', Params({"DEMO", "ref(l('A=ТОЛСТОЙ'),v700^a)", "-2", OneLine({"0#0", "0#0"})}));
+  ASSERT_EQ(reply.Line(0), "0");
+  EXPECT_EQ(reply.Line(1), "Толстой");
+  Reply absent = client.Send(
+      'G', Params({"DEMO", "'['ref(l('A=НИКТО'),v700^a)']'", "-2", OneLine({"0#0", "0#0"})}));
+  EXPECT_EQ(absent.Line(1), "[]");
+  EXPECT_EQ(client.Send('G', Params({"DEMO", "if then fi", "1", "1"})).Line(0), "-400");
 }
 
 TEST_F(CommandsTest, TermListsForwardAndBackward) {
