@@ -107,7 +107,7 @@ void EncodeCode128(TBarcodeType type, std::string& text, CheckOption check, std:
   for (size_t i = 1; i < values.size(); ++i) {
     sum = (sum + static_cast<long long>(values[i]) * static_cast<long long>(i)) % kModulus;
   }
-  values.push_back(static_cast<int>(sum));
+  values.push_back(static_cast<int>(sum % kModulus));
 
   for (int value : values) AppendModules(elements, kCode128[static_cast<size_t>(value)]);
   AppendModules(elements, kStop);
