@@ -84,6 +84,7 @@ Answer Service::ReadPostings(Call& call) {
   size_t begin = static_cast<size_t>(std::max(*first, 1) - 1);
   size_t end = *count <= 0 ? postings.size()
                            : std::min(postings.size(), begin + static_cast<size_t>(*count));
+  if (!format.empty()) end = std::min(end, begin + kMaxFormattedRecords);
   for (size_t i = begin; i < end; ++i) {
     if (call.cancel.stop.load()) break;
     const Posting& p = postings[i];
