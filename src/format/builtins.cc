@@ -2,11 +2,17 @@
 
 #include <array>
 
+#include "format/uf_library.h"
+
 namespace talor {
 namespace {
 
 // The library of built-in text functions plugs in here, one line per name.
-constexpr std::array<BuiltinEntry, 0> kBuiltinFunctions{};
+constexpr std::array kBuiltinFunctions{
+    BuiltinEntry{"UNIFOR", UniforFunction},
+    BuiltinEntry{"UF", UniforFunction},
+    BuiltinEntry{"UMARCI", UmarciFunction},
+};
 
 bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

@@ -23,6 +23,7 @@
 #include "format/builtins.h"
 #include "format/char_tables.h"
 #include "format/format_services.h"
+#include "format/uf_state.h"
 #include "text/string_list.h"
 
 namespace talor {
@@ -94,6 +95,8 @@ class FormatEngine {
   CharTables tables;
   ConfigurationReader configuration;
   std::mt19937 random;
+  // The keyed built-in library's counter and clock.
+  UniforState uniforState;
 
   // Post-processing passes that a format asks for through built-in
   // functions; cleared at the start of every format call.
