@@ -28,7 +28,7 @@ std::vector<int32_t> Portion(const std::vector<int32_t>& all, int32_t first, int
 
 }  // namespace
 
-// H and P: database, start term, count, and for H an optional format.
+// H and P: database, start term, count, and an optional format.
 // Answer: 0 when the start term is in the dictionary, TermAbsent when not;
 // then "count#term" per term, from the start term on (P: backward, in
 // descending order). With a format: "count#text#term", the text being the
@@ -41,7 +41,7 @@ Answer Service::ReadTerms(Call& call, bool forward) {
   std::optional<int32_t> count = ParseInt(request.Parameter(2));
   if (!count || *count < 0) return CodeAnswer(Code(ReturnCode::BadParameters));
   int portion = std::clamp(*count, 1, kMaxTermPortion);
-  std::string format = forward ? LoadFormat(files_, database, request.Parameter(3)) : "";
+  std::string format = LoadFormat(files_, database, request.Parameter(3));
 
   std::vector<TermCount> terms = storage_.Terms(database, start, portion, forward);
   bool startExists = !terms.empty() && terms.front().term == start;

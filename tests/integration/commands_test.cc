@@ -193,6 +193,8 @@ TEST_F(CommandsTest, TermListsForwardAndBackward) {
   EXPECT_EQ(back.Line(0), "0");
   EXPECT_NE(back.Line(1).find("A=ТОЛСТОЙ"), std::string::npos);
   EXPECT_LT(back.Line(2).substr(back.Line(2).find('#') + 1), "A=ТОЛСТОЙ");
+  Reply backWithFormat = client.Send('P', Params({"DEMO", "A=ТОЛСТОЙ", "1", "v700^a"}));
+  EXPECT_NE(backWithFormat.Line(1).find("#Толстой#A=ТОЛСТОЙ"), std::string::npos);
   EXPECT_EQ(client.Send('H', Params({"DEMO", "A=", "x"})).Line(0), "-1002");
 }
 
