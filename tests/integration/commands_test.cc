@@ -170,6 +170,28 @@ TEST_F(CommandsTest, FormatsThatOnlyTheServerCanRun) {
   EXPECT_EQ(client.Send('G', Params({"DEMO", "if then fi", "1", "1"})).Line(0), "-400");
 }
 
+TEST_F(CommandsTest, FormatSpecificationsTheNavigatorSends) {
+  RawClient client = Librarian();
+  std::string brief = client.Send('G', Params({"DEMO", "@brief", "1", "7"})).Line(1);
+  ASSERT_FALSE(brief.empty());
+  // Free parameters first, then the named format as an include.
+  Reply withFree = client.Send('G', Params({"DEMO",
+                                            "&uf('+7'),&uf('+99100%23a%0D%0A'),\x1c"
+                                            "brief\x1d",
+                                            "1", "7"}));
+  EXPECT_EQ(withFree.Line(0), "0");
+  EXPECT_EQ(withFree.Line(1), brief);
+
+  // The record image of a page: the raw text of field 953.
+  Reply search = client.Send('K', Params({"DEMO", "\"K=ВОЙНА\"*\"K=МИР\"", "0", "1", "v953^a"}));
+  std::string mfn;
+  for (size_t i = 2; i < search.lines.size(); ++i)
+    if (search.Line(i).ends_with("#GIF")) mfn = search.Line(i).substr(0, search.Line(i).find('#'));
+  ASSERT_FALSE(mfn.empty());
+  Reply image = client.Send('G', Params({"DEMO", "&uf('AV953#1')", "1", mfn}));
+  EXPECT_TRUE(image.Line(1).starts_with("^AGIF^TОбложка^B")) << image.Line(1);
+}
+
 TEST_F(CommandsTest, TermListsForwardAndBackward) {
   RawClient client = Librarian();
   Reply exists = client.Send('H', Params({"DEMO", "A=ТОЛСТОЙ", "3", ""}));
