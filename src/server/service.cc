@@ -49,7 +49,8 @@ Answer Service::Handle(const Request& request) {
   try {
     Call call{request, *token, owner};
     answer = Dispatch(call);
-  } catch (const std::exception&) {
+  } catch (...) {
+    // Nothing may leave the service: a failure here is the request's code.
     answer = CodeAnswer(Code(ReturnCode::StorageFailed));
   }
   sessions_.EndRequest(owner, token);
