@@ -471,14 +471,18 @@ std::vector<Posting> Storage::Postings(std::string_view database, std::string_vi
         "SELECT mfn, tag, occ, pos FROM postings WHERE db = ? AND term >= ? AND term < ?");
     query.Bind(1, *id).BindBlob(2, term).BindBlob(3, upper);
   } else {
-    query = db->Prepare("SELECT mfn, tag, occ, pos FROM postings WHERE db = ? AND term = ?");
+    query = db->Prepare(
+        "SELECT mfn, tag, occ, pos FROM postings WHERE db = ? AND term = ? "
+        "ORDER BY mfn, tag, occ, pos");
     query.Bind(1, *id).BindBlob(2, term);
   }
   while (query.Step()) {
     postings.push_back({static_cast<int32_t>(query.Int(0)), static_cast<int32_t>(query.Int(1)),
                         static_cast<int32_t>(query.Int(2)), static_cast<int32_t>(query.Int(3))});
   }
-  std::sort(postings.begin(), postings.end());
+  // One term's rows arrive in key order, which is posting order already;
+  // several terms' rows need merging.
+  if (truncated) std::sort(postings.begin(), postings.end());
   if (limit > 0 && postings.size() > limit) postings.resize(limit);
   return postings;
 }
