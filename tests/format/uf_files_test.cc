@@ -107,6 +107,14 @@ TEST_F(UfFilesTest, ExternalLibraryThatCannotBeFound) {
   testing::ExpectRows(uf, rows);
 }
 
+TEST_F(UfFilesTest, ExternalLibraryIsCalledWithTextAndBuffer) {
+  UfEngine uf;
+  // realpath(text, buffer) of the C library writes its answer into the
+  // buffer, as an external function of this kind does.
+  EXPECT_EQ("/usr", uf.Out("&uf('+8libc.so.6,realpath,/usr/../usr/.')"));
+  EXPECT_EQ("/usr", uf.Out("&uf('+8*libc.so.6,realpath,/usr/./')"));
+}
+
 TEST_F(UfFilesTest, StartProgramWritesNothing) {
   UfEngine uf;
   EXPECT_EQ((Outcome{"|", 0}), uf.Run("&uf('+2/no/such/program/anywhere'),'|'"));

@@ -52,6 +52,9 @@ TEST(UfTextTest, MasksListsAndChecks) {
       {"&uf('Wb,A,B')", "1"},
       {"&uf('W15,1,5')", "0"},
       {"&uf('Wabc')", "0"},
+      // Upper-casing keeps UTF-8 letters whole.
+      {"&uf('Wабв,АБВ,где')", "1"},
+      {"&uf('Wабв,АБГ,где')", "0"},
       // ISBN-10 (0-306-40615-2 is valid), ISBN-13 and ISSN.
       {"&uf('C0-306-40615-2')", "0"},
       {"&uf('C0-306-40615-3')", "1"},
@@ -160,6 +163,13 @@ TEST(UfTextTest, TransliterationAndCoding) {
       {"&uf('+\\0a\\b')", "a\\\\b"},
       {"&uf('+\\1a\\\\b')", "a\\b"},
       {"&uf('+\\x')", ""},
+      // RTF hidden links: backslashes of links of kinds 0 and 3 are doubled.
+      {"&uf('+I|0a\\b|text')", "{\\v \x1A|0a\\\\b|}text{\\v \x1B}"},
+      {"&uf('+I|1a\\b|text')", "{\\v \x1A|1a\\b|}text{\\v \x1B}"},
+      {"&uf('+I|||')", "{\\v \x1A||}|{\\v \x1B}"},
+      {"&uf('+I||'),'#'", "#"},
+      {"&uf('+I|ab'),'#'", "#"},
+      {"&uf('+I|a'),'#'", "#"},
   };
   testing::ExpectRows(uf, rows);
 }
@@ -221,6 +231,8 @@ TEST(UfTextTest, PostProcessingFlags) {
   testing::ExpectRows(uf, rows);
   EXPECT_EQ(RemoveRtf("{\\b bold}"), uf.Out("'{\\b bold}',&uf('+F')"));
   EXPECT_EQ("{\\b bold}", uf.Out("'{\\b bold}'"));
+  EXPECT_EQ(TidyPunctuation("a..b. - c"), uf.Out("'a..b. - c',&uf('!')"));
+  EXPECT_NE(TidyPunctuation("a..b. - c"), "a..b. - c");
 }
 
 TEST(UfTextTest, CodePages) {
