@@ -24,6 +24,7 @@ constexpr size_t kMaxArguments = 16;
 class FuzzFiles : public talor::FormatFileReader {
  public:
   std::optional<std::string> ReadTextFile(int, std::string_view, std::string_view name) override {
+    if (name == "self.pft") return std::string("'y',&uf('6self'),&uf('S1')");
     if (name.find(".pft") != std::string_view::npos || name == "nested") {
       return std::string("v200^a,&uf('S1A'),&uf('+1W3#x'),/");
     }

@@ -43,6 +43,9 @@ TEST_F(UfFilesTest, NestedFormatFile) {
   };
   testing::ExpectRows(uf, rows, record);
   EXPECT_NE(0, uf.Run("&uf('6broken')", record).code);
+  // A format file that calls itself ends with an error, not a crash.
+  uf.files.files["self.pft"] = "'x',&uf('6self')";
+  EXPECT_EQ(99, uf.Run("&uf('6self')", record).code);
 }
 
 TEST_F(UfFilesTest, CounterIsRestoredAroundNestedFormat) {
