@@ -111,8 +111,10 @@ class Transport {
   ExchangeResult RunExchange(StringList& answer);
 
   // ---- handlers of the wait dialog
-  // The stop button: sends a stop packet (level 0, then 1) and gives the
-  // exchange up on the third press. Does nothing when no exchange runs.
+  // The stop button (and its Escape key): sends a stop packet (level 0,
+  // then 1) and gives the exchange up on the third press. Does nothing when
+  // no exchange runs. A window outside the core posts the press to the core
+  // loop, where the exchange's nested wait runs it.
   void BitBtnWaitClick();
   void TimerWaitTimer();
   void TimerNoOperationTimer();
