@@ -14,11 +14,14 @@
 
 #include "barcode/canvas.h"
 #include "barcode/image_file.h"
+#include "barcode/run_program.h"
 
 namespace talor {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::RunProgram;
+using testing::ToolPath;
 
 constexpr int kQuietZone = 30;
 
@@ -26,41 +29,12 @@ constexpr int kQuietZone = 30;
 // PostNet, UPC-E with number system 1) are checked against worked examples in
 // symbology_test.cc instead.
 
-std::string ToolPath() { return std::string(TALOR_BINARY_DIR) + "/src/app/talor-tool"; }
-
 std::optional<std::string> FindZbarimg() {
   for (const char* dir : {"/usr/bin", "/usr/local/bin", "/bin"}) {
     const std::string path = std::string(dir) + "/zbarimg";
     if (access(path.c_str(), X_OK) == 0) return path;
   }
   return std::nullopt;
-}
-
-// Runs `args` (no shell) and returns its exit status and standard output.
-std::pair<int, std::string> RunProgram(const std::vector<std::string>& args) {
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) return {-1, ""};
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(pipeFds[1], 1);
-    close(pipeFds[0]);
-    close(pipeFds[1]);
-    std::vector<char*> argv;
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  close(pipeFds[1]);
-  std::string out;
-  char buffer[4096];
-  ssize_t n;
-  while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0)
-    out.append(buffer, static_cast<size_t>(n));
-  close(pipeFds[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
 
 class ZbarRoundTrip : public ::testing::Test {
@@ -88,8 +62,8 @@ class ZbarRoundTrip : public ::testing::Test {
     if (checksum) args.push_back("--checksum");
     args.insert(args.end(), extra.begin(), extra.end());
     args.insert(args.end(), {"-o", bmp, "--", text});
-    const auto [toolStatus, toolOut] = RunProgram(args);
-    if (toolStatus != 0) return "tool failed: " + std::to_string(toolStatus);
+    const testing::ProgramResult tool = RunProgram(args);
+    if (tool.status != 0) return "tool failed: " + tool.err;
     const std::optional<Canvas> symbol = LoadBitmapFile(bmp);
     if (!symbol) return "unreadable bitmap";
     Canvas padded(symbol->width() + 2 * kQuietZone, symbol->height() + 2 * kQuietZone);
@@ -100,11 +74,11 @@ class ZbarRoundTrip : public ::testing::Test {
     }
     const std::string png = (dir_ / "padded.png").string();
     if (!SavePngFile(padded, png).ok()) return "png not written";
-    const auto [status, out] =
+    const testing::ProgramResult decoded =
         RunProgram({*zbarimg_, "--quiet", "--nodbus", "-Sean2.enable", "-Sean5.enable",
                     "-Supca.enable", "-Si25.enable", "-Si25.min-length=2", "-Scodabar.enable",
                     "-Scodabar.min-length=1", "-Scode93.enable", png});
-    std::string result = out;
+    std::string result = decoded.out;
     while (!result.empty() && result.back() == '\n') result.pop_back();
     return result;
   }

@@ -1,0 +1,67 @@
+// Runs a program of the build for tests, without a shell.
+
+#ifndef TALOR_TESTS_BARCODE_RUN_PROGRAM_H_
+#define TALOR_TESTS_BARCODE_RUN_PROGRAM_H_
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace talor::testing {
+
+struct ProgramResult {
+  int status = -1;  // the exit code, or -1 when the program did not exit normally
+  std::string out;
+  std::string err;
+};
+
+inline std::string ReadAll(int fd) {
+  std::string text;
+  char buffer[4096];
+  ssize_t n;
+  while ((n = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
+  return text;
+}
+
+// Runs args[0] with the arguments; standard error is collected after standard
+// output has ended, which suits programs that write little to it.
+inline ProgramResult RunProgram(const std::vector<std::string>& args) {
+  int outPipe[2];
+  int errPipe[2];
+  if (pipe(outPipe) != 0) return {};
+  if (pipe(errPipe) != 0) return {};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(outPipe[1], 1);
+    dup2(errPipe[1], 2);
+    close(outPipe[0]);
+    close(outPipe[1]);
+    close(errPipe[0]);
+    close(errPipe[1]);
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  close(outPipe[1]);
+  close(errPipe[1]);
+  ProgramResult result;
+  result.out = ReadAll(outPipe[0]);
+  result.err = ReadAll(errPipe[0]);
+  close(outPipe[0]);
+  close(errPipe[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+inline std::string ToolPath() { return std::string(TALOR_BINARY_DIR) + "/src/app/talor-tool"; }
+
+}  // namespace talor::testing
+
+#endif  // TALOR_TESTS_BARCODE_RUN_PROGRAM_H_
