@@ -145,6 +145,7 @@ void FormatEngine::Reset() {
   tables = DefaultCharTables();
   configuration = nullptr;
   removeRtf = tidyPunctuation = removeDoubleBrackets = suppressMarkup = false;
+  uniforState.counter = 0;
 }
 
 FormatEngine& DefaultFormatEngine() {

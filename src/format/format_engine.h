@@ -86,7 +86,8 @@ class FormatEngine {
                     size_t capacity, std::string& output, std::string_view formatText);
 
   // Clears the engine-wide state: global variables, flags, configuration,
-  // and the character tables back to their defaults.
+  // the counter of the built-in library, and the character tables back to
+  // their defaults. The clock stays.
   void Reset();
 
   // ---- Engine-wide for the run ----

@@ -95,6 +95,8 @@ TEST(UfGlobalsTest, CounterSurvivesBetweenCalls) {
   testing::ExpectRows(uf, rows);
   uf.Out("&uf('S0'),&uf('S4')");
   EXPECT_EQ("5", uf.Out("&uf('S1A')"));
+  uf.engine.Reset();
+  EXPECT_EQ("1", uf.Out("&uf('S1A')"));
 }
 
 }  // namespace
