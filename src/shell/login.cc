@@ -14,8 +14,7 @@ std::string WorkstationCode(const LocalConfig& config, std::string_view fallback
 ConnectForm::ConnectForm(EventLoop& loop, UserInterface& ui, CommandSet& commands,
                          LocalConfig& config, ServerSettings& serverSettings,
                          const Messages& messages, SessionValues& session)
-    : loop_(loop),
-      ui_(ui),
+    : ui_(ui),
       commands_(commands),
       config_(config),
       serverSettings_(serverSettings),

@@ -77,7 +77,6 @@ class ConnectForm final : public ConnectFormEvents {
   void FormShow();
   void Close(ModalResult result);
 
-  EventLoop& loop_;
   UserInterface& ui_;
   CommandSet& commands_;
   LocalConfig& config_;
