@@ -7,8 +7,7 @@ namespace talor {
 
 Session::Session(EventLoop& loop, UserInterface& ui, CommandSet& commands, LocalConfig& config,
                  ServerSettings& serverSettings, const Messages& messages)
-    : ui_(ui),
-      commands_(commands),
+    : commands_(commands),
       config_(config),
       connectForm_(loop, ui, commands, config, serverSettings, messages, values_),
       closeMainWindow_([&ui] { ui.EndApplication(); }) {

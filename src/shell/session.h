@@ -51,7 +51,6 @@ class Session {
   ConnectForm& connectForm() { return connectForm_; }
 
  private:
-  UserInterface& ui_;
   CommandSet& commands_;
   LocalConfig& config_;
   SessionValues values_;
