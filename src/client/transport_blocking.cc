@@ -15,7 +15,7 @@ ExchangeResult Transport::RunBlocking(StringList& answer) {
   try {
     state_ = ExchangeResult::Busy;
     binary_.clear();
-  binaryArrived_ = false;
+    binaryArrived_ = false;
     received_.clear();
     timerNoOperation_.Restart();
 
