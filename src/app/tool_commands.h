@@ -7,6 +7,10 @@
 
 namespace talor {
 
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
 int RunRangesCommand(int argc, char** argv);
 int RunFormatCommand(int argc, char** argv);
 int RunBarcodeCommand(int argc, char** argv);

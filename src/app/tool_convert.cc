@@ -22,9 +22,6 @@
 namespace talor {
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
 constexpr std::string_view kStandardStream = "-";
 
 enum class FileForm { Text, Iso };

@@ -23,10 +23,6 @@
 namespace talor {
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-
 constexpr const char kHelp[] =
     "Использование: talor-tool format (-e ФОРМАТ | -f ИМЯ) [ПАРАМЕТРЫ] [ПОЛЕ...]\n"
     "\n"

@@ -16,10 +16,6 @@
 namespace talor {
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-
 constexpr const char kHelp[] =
     "Использование: talor-tool issues --cumulate|--expand СПИСОК [--months ФАЙЛ]\n"
     "\n"

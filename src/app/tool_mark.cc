@@ -17,10 +17,6 @@
 namespace talor {
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-
 constexpr const char kHelp[] =
     "Использование: talor-tool mark --terms СЛОВО,СЛОВО... ФАЙЛ.html\n"
     "\n"

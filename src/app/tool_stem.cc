@@ -13,9 +13,6 @@
 namespace talor {
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitUsage = 2;
-
 constexpr const char kHelp[] =
     "Использование: talor-tool stem СЛОВО...\n"
     "               talor-tool stem -\n"
