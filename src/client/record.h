@@ -78,7 +78,7 @@ int RecordFindField(const StringList& record, int32_t tag, int occurrence);
 // version). Empty when the number is negative or above the field count.
 //   empty spec  the whole value;
 //   "*..."      the leading part: the value before its first `^`;
-//   codes       for each character of the spec in order, the value of the
+//   codes       for each character of `spec` in order, the value of the
 //               first subfield with that code in upper case (Windows-1251
 //               case rules) or, when there is none, in lower case; non-empty
 //               values are concatenated without separator.

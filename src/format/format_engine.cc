@@ -38,11 +38,11 @@ int32_t FormatEngine::FormatRecordByName(StringList& record, std::string_view da
 
 int32_t FormatEngine::FormatRecordByText(StringList& record, std::string_view database,
                                          std::string_view formatText, StringList& result) {
-  std::string specification(formatText);
-  for (char& c : specification) {
+  std::string formatSpec(formatText);
+  for (char& c : formatSpec) {
     if (c == kFormatSeparator) c = ',';
   }
-  const std::string text = LoadFormat(fileReader_, database, specification);
+  const std::string text = LoadFormat(fileReader_, database, formatSpec);
   std::string output;
   const int32_t code = RunFormat(record, database, {}, kFormatOutputCapacity, output, text);
   result.SetText(output);
@@ -109,9 +109,9 @@ int32_t FormatEngine::FormatOnServer(StringList& record, std::string_view databa
                                      std::string& output) {
   output.clear();
   if (server_ == nullptr) return ErrorNumber(FormatError::kNeedsServer);
-  const std::string specification =
+  const std::string formatSpec =
       formatName.empty() ? "!" + std::string(formatText) : "@" + std::string(formatName);
-  const std::optional<StringList> answer = server_->FormatOnServer(database, specification, record);
+  const std::optional<StringList> answer = server_->FormatOnServer(database, formatSpec, record);
   if (!answer) return ErrorNumber(FormatError::kNeedsServer);
   if (answer->empty()) return kUnreadableAnswer;
   if (answer->size() > 1 && (*answer)[0].text == "0") {

@@ -87,12 +87,12 @@ void SpliceIncludes(FormatFileReader* reader, std::string_view database, std::st
 }
 
 std::string LoadFormat(FormatFileReader* reader, std::string_view database,
-                       std::string_view specification) {
+                       std::string_view formatSpec) {
   std::string text;
-  if (!specification.empty() && specification[0] == '@') {
-    text = ReadFormatFile(reader, database, specification.substr(1));
+  if (!formatSpec.empty() && formatSpec[0] == '@') {
+    text = ReadFormatFile(reader, database, formatSpec.substr(1));
   } else {
-    text = FormatTextToUtf8(CutComment(specification));
+    text = FormatTextToUtf8(CutComment(formatSpec));
   }
   SpliceIncludes(reader, database, text);
   return text;

@@ -52,10 +52,10 @@ std::string ReadFormatFile(FormatFileReader* reader, std::string_view database,
 // the reader ask for the server.
 void SpliceIncludes(FormatFileReader* reader, std::string_view database, std::string& text);
 
-// The loaded text of a format specification: "@name" reads a file, anything
+// The loaded text of a format spec: "@name" reads a file, anything
 // else is the format itself (cut at its first comment). Includes spliced.
 std::string LoadFormat(FormatFileReader* reader, std::string_view database,
-                       std::string_view specification);
+                       std::string_view formatSpec);
 
 }  // namespace talor
 

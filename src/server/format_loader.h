@@ -1,4 +1,4 @@
-// Turns the format specification of a request into format text:
+// Turns the format spec of a request into format text:
 //   ""          no format: records are listed without text;
 //   "@name"     the file name (".pft" added when it has no point) from the
 //               database's folder, each line cut at its first "/*" outside
