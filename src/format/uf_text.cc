@@ -119,28 +119,37 @@ int32_t UfCheckDigits(UfCall& call, std::string& result) {
   return 0;
 }
 
+namespace {
+
+// The argument of the blank-splitting keys: one digit n, then the text.
+// Without a digit from 1 on, n is 0 and the key gives the whole text.
+struct BlankSplit {
+  int n = 0;
+  std::string_view text;
+};
+
+BlankSplit ReadBlankSplit(std::string_view p) {
+  return {p[0] >= '0' && p[0] <= '9' ? p[0] - '0' : 0, p.substr(1)};
+}
+
+}  // namespace
+
 int32_t UfBeforeBlank(UfCall& call, std::string& result) {
   if (call.p.empty()) return 0;
-  const int n = call.p[0] >= '0' && call.p[0] <= '9' ? call.p[0] - '0' : 0;
-  const std::string_view text = call.p.substr(1);
-  if (n < 1) {
-    result = text;
-    return 0;
-  }
-  result = text.substr(0, NthBlank(text, n));
+  const BlankSplit arg = ReadBlankSplit(call.p);
+  result = arg.n < 1 ? arg.text : arg.text.substr(0, NthBlank(arg.text, arg.n));
   return 0;
 }
 
 int32_t UfAfterBlank(UfCall& call, std::string& result) {
   if (call.p.empty()) return 0;
-  const int n = call.p[0] >= '0' && call.p[0] <= '9' ? call.p[0] - '0' : 0;
-  const std::string_view text = call.p.substr(1);
-  if (n < 1) {
-    result = text;
+  const BlankSplit arg = ReadBlankSplit(call.p);
+  if (arg.n < 1) {
+    result = arg.text;
     return 0;
   }
-  const size_t blank = NthBlank(text, n);
-  if (blank != std::string_view::npos) result = text.substr(blank + 1);
+  const size_t blank = NthBlank(arg.text, arg.n);
+  if (blank != std::string_view::npos) result = arg.text.substr(blank + 1);
   return 0;
 }
 

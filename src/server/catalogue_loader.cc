@@ -27,6 +27,20 @@ bool CopyTree(const fs::path& from, const fs::path& to, std::string& error) {
   return !ec;
 }
 
+// Opens the storage of `dataDir` and binds `formatter` to it; nullptr with a
+// message in `error` when it cannot be opened.
+std::unique_ptr<Storage> OpenStorage(const fs::path& dataDir, Formatter& formatter,
+                                     std::string& error) {
+  std::string reason;
+  std::unique_ptr<Storage> storage = Storage::Open((dataDir / kStorageFileName).string(), reason);
+  if (!storage) {
+    error = "Не удалось открыть хранилище: " + reason;
+    return nullptr;
+  }
+  formatter.Bind(storage.get());
+  return storage;
+}
+
 bool LoadUsers(Storage& storage, const fs::path& file, std::string& error) {
   std::optional<std::string> text = ReadWholeFile(file);
   if (!text) return true;
@@ -70,13 +84,8 @@ LoadReport InitDataDirectory(const fs::path& dataDir, const fs::path& source,
   for (std::string_view folder : {"system", "pages", "common", "db"})
     if (!CopyTree(source / folder, dataDir / folder, report.message)) return report;
 
-  std::string error;
-  std::unique_ptr<Storage> storage = Storage::Open((dataDir / kStorageFileName).string(), error);
-  if (!storage) {
-    report.message = "Не удалось открыть хранилище: " + error;
-    return report;
-  }
-  formatter.Bind(storage.get());
+  std::unique_ptr<Storage> storage = OpenStorage(dataDir, formatter, report.message);
+  if (!storage) return report;
   if (std::optional<std::string> settings = ReadWholeFile(source / "settings.ini"))
     storage->PutSettings(*settings);
   if (!LoadUsers(*storage, source / "users.txt", report.message)) return report;
@@ -123,13 +132,8 @@ LoadReport InitDataDirectory(const fs::path& dataDir, const fs::path& source,
 
 LoadReport ReindexDataDirectory(const fs::path& dataDir, Formatter& formatter) {
   LoadReport report;
-  std::string error;
-  std::unique_ptr<Storage> storage = Storage::Open((dataDir / kStorageFileName).string(), error);
-  if (!storage) {
-    report.message = "Не удалось открыть хранилище: " + error;
-    return report;
-  }
-  formatter.Bind(storage.get());
+  std::unique_ptr<Storage> storage = OpenStorage(dataDir, formatter, report.message);
+  if (!storage) return report;
   Service service(*storage, CatalogueFiles(dataDir), formatter, ServiceOptions{});
   for (const std::string& name : storage->Databases()) {
     if (!storage->Reindex(name, service.IndexFor(name))) {
