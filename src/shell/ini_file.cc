@@ -4,7 +4,7 @@
 #include <string>
 #include <unordered_set>
 
-#include "shell/file_io.h"
+#include "platform/file_io.h"
 #include "shell/ini_value.h"
 #include "text/string_list.h"
 

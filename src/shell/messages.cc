@@ -1,6 +1,6 @@
 #include "shell/messages.h"
 
-#include "shell/file_io.h"
+#include "platform/file_io.h"
 #include "shell/ini_value.h"
 #include "text/encoding.h"
 #include "text/string_list.h"

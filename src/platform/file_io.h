@@ -1,7 +1,8 @@
-// Whole-file reading and replacing for the configuration and message files.
+// Whole-file reading and replacing: the configuration and message files, and
+// the cached files of the work directory.
 
-#ifndef TALOR_SHELL_FILE_IO_H_
-#define TALOR_SHELL_FILE_IO_H_
+#ifndef TALOR_PLATFORM_FILE_IO_H_
+#define TALOR_PLATFORM_FILE_IO_H_
 
 #include <cstddef>
 #include <string>
@@ -36,4 +37,4 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes);
 
 }  // namespace talor
 
-#endif  // TALOR_SHELL_FILE_IO_H_
+#endif  // TALOR_PLATFORM_FILE_IO_H_

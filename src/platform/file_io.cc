@@ -1,4 +1,4 @@
-#include "shell/file_io.h"
+#include "platform/file_io.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
