@@ -19,6 +19,7 @@ int RunStemCommand(int argc, char** argv);
 int RunIssuesCommand(int argc, char** argv);
 int RunMarkCommand(int argc, char** argv);
 int RunQueryCommand(int argc, char** argv);
+int RunUrlCommand(int argc, char** argv);
 
 }  // namespace talor
 

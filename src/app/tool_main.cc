@@ -27,6 +27,7 @@ constexpr ToolCommand kCommands[] = {
     {"issues", "свернуть или развернуть список номеров выпусков", RunIssuesCommand},
     {"mark", "выделить искомые слова в странице HTML", RunMarkCommand},
     {"query", "команды сервера каталога: записи, поиск, словарь, ресурсы", RunQueryCommand},
+    {"url", "показать параметры псевдо-URL и поисковое выражение навигатора", RunUrlCommand},
 };
 
 void PrintUsage(std::FILE* out) {

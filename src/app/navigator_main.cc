@@ -1,0 +1,29 @@
+// talor-navigator: the catalogue navigator.
+
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "app/navigator_commands.h"
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "Использование: talor-navigator КОМАНДА [ПАРАМЕТРЫ]\n"
+    "\n"
+    "Команды:\n"
+    "  render     открыть страницы каталога без окна и напечатать готовый HTML\n"
+    "\n"
+    "talor-navigator КОМАНДА --help описывает параметры команды.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "render") == 0) {
+    return talor::RunRenderCommand(argc - 1, argv + 1);
+  }
+  const bool help =
+      argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
+  std::fputs(kUsage.data(), help ? stdout : stderr);
+  return help ? talor::kExitOk : talor::kExitUsage;
+}
