@@ -1,6 +1,7 @@
 #include "navigator/command_processor.h"
 
 #include "client/record.h"
+#include "navigator/answer_lines.h"
 #include "format/format_engine.h"
 #include "text/encoding.h"
 #include "text/html_coding.h"
@@ -11,28 +12,13 @@
 namespace talor {
 namespace {
 
-constexpr std::string_view kDefaultDatabase = "DEMO";
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 enum Action { kHome = 0, kForward = 1, kBack = 2 };
 
-int32_t IntegerOr(const std::string& text, int32_t fallback) {
-  return text.empty() ? fallback : DecimalToInt(text, fallback);
-}
-
-// The lines of `list` from line `from` on, joined by CR LF.
-std::string JoinFrom(const StringList& list, size_t from) {
-  std::string text;
-  for (size_t i = from; i < list.size(); ++i) {
-    if (i > from) text += "\r\n";
-    text += list[i].text;
-  }
-  return text;
-}
-
 // A server page is ANSI text unless it says it is UTF-8 by its byte order mark.
 std::string ServerPageText(const StringList& lines) {
-  std::string text = JoinFrom(lines, 0);
+  std::string text = JoinLinesFrom(lines, 0);
   if (text.starts_with(kUtf8ByteOrderMark)) return text.substr(kUtf8ByteOrderMark.size());
   return AnsiToUtf8(text);
 }
@@ -67,16 +53,14 @@ CommandValues CommandProcessor::ResolveValues() const {
   auto get = [&](Param param) { return params.Get(settings_, param); };
   CommandValues values;
   values.command = IntegerOr(get(Param::COMMAND), -1);
-  values.database = get(Param::DBNAME);
-  if (values.database.empty()) values.database = state_.CurrentDbName;
-  if (values.database.empty()) values.database = kDefaultDatabase;
+  values.database = ResolvedDatabase(params, settings_, state_.CurrentDbName);
   values.formatName = get(Param::PFTNAME);
   if (values.formatName.empty()) values.formatName = state_.CurrentPftName;
   values.searchText = get(Param::SEARCH);
   values.searchExpression = HtmlUnescape(get(Param::SEXP));
   values.query = HtmlUnescape(get(Param::QUERY));
   values.hitCount = IntegerOr(get(Param::SEARCHRESULT), 0);
-  values.portion = IntegerOr(get(Param::SEARCHPORTION), settings_.searchPortion);
+  values.portion = ResolvedPortion(params, settings_);
   values.markWords = HtmlUnescape(get(Param::MARKWORDS));
   values.termPrefix = Utf8UpperCase(get(Param::TRMPREFIX));
   values.freeParameters = ReadFreeParameters(params, settings_);
@@ -149,7 +133,7 @@ std::string CommandProcessor::FormatOnClient(StringList& record, const std::stri
                                              const std::string& formatName) const {
   StringList output;
   const int32_t error = FormatRecordByName(record, database, formatName, output);
-  std::string text = JoinFrom(output, 0);
+  std::string text = JoinLinesFrom(output, 0);
   if (error != 0) {
     // The page author sees which format failed instead of a silently cut page.
     text += "<p class=\"talor-error\">Ошибка в формате «" + HtmlEscape(formatName) +
@@ -195,7 +179,7 @@ std::string CommandProcessor::ShowRecord(CommandValues& values) {
         answer.size() < 2) {
       return {};
     }
-    return JoinFrom(answer, 1);
+    return JoinLinesFrom(answer, 1);
   }
   StringList record;
   RecordNew(record);

@@ -5,6 +5,7 @@
 
 #include "client/record.h"
 #include "client/term_collector.h"
+#include "navigator/answer_lines.h"
 #include "navigator/command_processor.h"
 #include "navigator/search_expression.h"
 #include "text/encoding.h"
@@ -17,18 +18,10 @@ namespace {
 constexpr std::string_view kFullTextPrefix = "KT=";
 constexpr std::string_view kStopWordsExtension = ".STW";
 
-int32_t IntegerOr(const std::string& text, int32_t fallback) {
-  return text.empty() ? fallback : DecimalToInt(text, fallback);
-}
-
 // The hits of a search answer from line `from` on, one a line, with their
 // line breaks decoded.
 std::string HitsText(const StringList& answer, size_t from) {
-  std::string text;
-  for (size_t i = from; i < answer.size(); ++i) {
-    if (i > from) text += "\r\n";
-    text += answer[i].text;
-  }
+  std::string text = JoinLinesFrom(answer, from);
   DecodeLineBreaks(text);
   return text;
 }
