@@ -1,5 +1,6 @@
-// Small readers shared by the commands: parameter numbers with a fallback
-// and the lines of a server answer joined into page text.
+// Small readers shared by the commands: parameter numbers with a fallback,
+// the lines of a server answer joined into page text, and the notice of a
+// refused request.
 
 #ifndef TALOR_NAVIGATOR_ANSWER_LINES_H_
 #define TALOR_NAVIGATOR_ANSWER_LINES_H_
@@ -7,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "client/server_codes.h"
+#include "text/html_coding.h"
 #include "text/number_text.h"
 #include "text/string_list.h"
 
@@ -25,6 +28,16 @@ inline std::string JoinLinesFrom(const StringList& list, size_t from) {
     text += list[i].text;
   }
   return text;
+}
+
+// What a page shows in place of its hits when the server refused the
+// request with a negative code in line 0 of `answer`; empty otherwise (no
+// answer at all is reported by the transport itself).
+inline std::string RequestFailureNotice(const StringList& answer) {
+  std::optional<int32_t> code = AnswerErrorCode(answer);
+  if (!code) return {};
+  return "<p class=\"talor-error\" role=\"alert\">Запрос не выполнен: " +
+         HtmlEscape(DescribeServerCode(*code)) + ".</p>";
 }
 
 }  // namespace talor

@@ -1,8 +1,8 @@
 #include "navigator/command_processor.h"
 
 #include "client/record.h"
-#include "navigator/answer_lines.h"
 #include "format/format_engine.h"
+#include "navigator/answer_lines.h"
 #include "text/encoding.h"
 #include "text/html_coding.h"
 #include "text/line_breaks.h"
@@ -175,11 +175,10 @@ std::string CommandProcessor::ShowRecord(CommandValues& values) {
   if (mfn != 0) {
     StringList answer;
     if (commands_.FormatRecord(values.database, mfn, values.formatSpec, answer) !=
-            ExchangeResult::Good ||
-        answer.size() < 2) {
+        ExchangeResult::Good) {
       return {};
     }
-    return JoinLinesFrom(answer, 1);
+    return answer.size() < 2 ? RequestFailureNotice(answer) : JoinLinesFrom(answer, 1);
   }
   StringList record;
   RecordNew(record);
@@ -192,7 +191,7 @@ std::string CommandProcessor::ServerPage(CommandValues& values) {
   const int path = IntegerOr(state_.params.Get(settings_, Param::PATH), 1);
   if (commands_.ReadCachedText(path, values.database, state_.params.Get(settings_, Param::FILENAME),
                                lines) != ExchangeResult::Good) {
-    return {};
+    return RequestFailureNotice(lines);
   }
   return ServerPageText(lines);
 }

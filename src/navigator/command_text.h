@@ -1,6 +1,6 @@
 // The texts that the command processor derives from the parameter set of a
 // pseudo-URL before it talks to the server: the resolved database and
-// portion, the free parameters, the format specification sent with every
+// portion, the free parameters, the format spec sent with every
 // request that has the server format records, and the follow-up pseudo-URLs
 // that commands without a page of their own open afterwards.
 
@@ -36,7 +36,7 @@ struct FreeParameter {
 std::vector<FreeParameter> ReadFreeParameters(const ParameterSet& params,
                                               const NavigatorSettings& settings);
 
-// The format specification of a request. With free parameters and a format
+// The format spec of a request. With free parameters and a format
 // name: `&uf('+7'),&uf('+99` + UrlEncode of the lines `tag#value` (each
 // followed by CR LF; tag = the MODTAG_FREEPAR setting + n) + `'),` + byte
 // 0x1C + the format name + byte 0x1D, so that the server puts the free

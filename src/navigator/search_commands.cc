@@ -57,7 +57,7 @@ void CommandProcessor::SetHitMarkers(CommandValues& values, const StringList& hi
 // one hit a line with its MFN); empty for an answer of fewer than 3 lines.
 std::string CommandProcessor::SearchPage(CommandValues& values, const StringList& answer,
                                          int32_t first) {
-  if (answer.size() < 3) return {};
+  if (answer.size() < 3) return RequestFailureNotice(answer);
   values.hitCount = DecimalToInt(answer[1].text, 0);
   StringList hits;
   for (size_t i = 2; i < answer.size(); ++i) hits.Add(answer[i].text, answer[i].object);
@@ -111,10 +111,10 @@ std::string CommandProcessor::BrowseByMfn(CommandValues& values) {
                    {std::to_string(start + std::max(values.portion, 1) - 1), 0}};
   StringList records;
   if (commands_.FormatRecords(values.database, range, values.formatSpec, records) !=
-          ExchangeResult::Good ||
-      records.size() < 2) {
+      ExchangeResult::Good) {
     return {};
   }
+  if (records.size() < 2) return RequestFailureNotice(records);
   StringList hits;
   for (size_t i = 1; i < records.size(); ++i) hits.Add(records[i].text, records[i].object);
   SetHitMarkers(values, hits, start);

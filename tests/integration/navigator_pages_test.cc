@@ -29,7 +29,10 @@ class NavigatorPagesTest : public NavigatorTest {
                     "'<div class=hit><TALOR Type=\"0\"></TALOR>. <input type=\"checkbox\" "
                     "name=\"SEL',mfn,'\" value=\"',mfn,'\">',v200^a,'</div>'");
     WriteServerFile("db/DEMO/list.pft", "'<ul>',(|<li>|v1004^a|</li>|),'</ul>'");
-    WriteServerFile("db/DEMO/jump.pft", "'TALOR:3,1,DEMO,index.html'");
+    WriteServerFile("db/DEMO/jump.pft", "'TALOR:3,1,DEMO,start.html'");
+    WriteServerFile("pages/start.html",
+                    "<html><head><title>Начало</title></head><body><form action=\"TALOR:\">"
+                    "<input type=hidden name=C21COM value=2></form></body></html>");
   }
 
   // The text of the context paragraph of the page.
@@ -50,12 +53,12 @@ class NavigatorPagesTest : public NavigatorTest {
 };
 
 TEST_F(NavigatorPagesTest, ServerPageIsShownAndRecorded) {
-  std::string html = Open("TALOR:3,1,DEMO,index.html");
+  std::string html = Open("TALOR:3,1,DEMO,start.html");
   EXPECT_NE(html.find("C21COM"), std::string::npos) << html;
-  EXPECT_FALSE(view_.Title().empty());
+  EXPECT_EQ(view_.Title(), "Начало");
   ASSERT_EQ(State().visits.size(), 1u);
-  EXPECT_EQ(State().visits[0].url, "TALOR:3,1,DEMO,index.html");
-  EXPECT_EQ(chrome_.history, std::vector<std::string>{"TALOR:3,1,DEMO,index.html"});
+  EXPECT_EQ(State().visits[0].url, "TALOR:3,1,DEMO,start.html");
+  EXPECT_EQ(chrome_.history, std::vector<std::string>{"TALOR:3,1,DEMO,start.html"});
   EXPECT_TRUE(ui_.messages().empty());
 }
 
@@ -217,15 +220,15 @@ TEST_F(NavigatorPagesTest, PageImageGetsTheFoundWordsUnderlined) {
 }
 
 TEST_F(NavigatorPagesTest, RedirectIsFollowedWithoutAnEntryOfItsOwn) {
-  Open("TALOR:3,1,DEMO,index.html");
+  Open("TALOR:3,1,DEMO,start.html");
   Open("TALOR:1,,DEMO,jump?ENTRY_MFN=0");
   EXPECT_NE(view_.DocumentHtml().find("C21COM"), std::string::npos);
   ASSERT_EQ(State().visits.size(), 2u);
-  EXPECT_EQ(State().visits[1].url, "TALOR:3,1,DEMO,index.html");
+  EXPECT_EQ(State().visits[1].url, "TALOR:3,1,DEMO,start.html");
 }
 
 TEST_F(NavigatorPagesTest, PrintCommandFillsThePrintViewOnly) {
-  Open("TALOR:3,1,DEMO,index.html");
+  Open("TALOR:3,1,DEMO,start.html");
   const std::string before = view_.DocumentHtml();
   Open("TALOR:1,,DEMO,ctx?PRINTCOM=2");
   EXPECT_EQ(view_.DocumentHtml(), before);
@@ -254,6 +257,19 @@ TEST_F(NavigatorPagesTest, ResourceOfCommandThreeIsShownFromTheCache) {
 TEST_F(NavigatorPagesTest, CommandsStillToComeSaySo) {
   Open("TALOR:7,,DEMO");
   EXPECT_NE(view_.DocumentHtml().find("пока недоступна"), std::string::npos);
+}
+
+TEST_F(NavigatorPagesTest, RefusedRequestsSayWhyOnThePage) {
+  EXPECT_NE(Open("TALOR:1,,NODB,brief,@1").find("такой базы данных нет (код -1000)"),
+            std::string::npos);
+  EXPECT_NE(Open("TALOR:?C21COM=2&I21DBN=DEMO&S21ALL=(((").find("(код -300)"), std::string::npos);
+  // The frame still shows around the notice.
+  std::string page = Open("TALOR:1,,DEMO,brief,@999999?TOPPFTNAME=ctx");
+  EXPECT_NE(page.find("id=\"ctx\""), std::string::npos);
+  EXPECT_NE(page.find("записи с таким номером нет"), std::string::npos);
+  // A search without hits is no failure.
+  EXPECT_EQ(Open("TALOR:?C21COM=2&I21DBN=DEMO&S21ALL=%22K%3DZZZZZZ%22").find("talor-error"),
+            std::string::npos);
 }
 
 TEST_F(NavigatorPagesTest, FullTextSearchMarksTheFoundWords) {
