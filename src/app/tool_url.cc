@@ -1,6 +1,6 @@
 // talor-tool url: shows how the navigator reads a pseudo-URL: the parameter
 // set, and on request the search expression of command 2, the format
-// specification and the follow-up pseudo-URL of command 8. Lets a page author
+// spec and the follow-up pseudo-URL of command 8. Lets a page author
 // check a link or a form without a server.
 
 #include <cstdint>

@@ -66,7 +66,7 @@ TEST(CommandTextTest, FormatSpec) {
   for (const Row& row : rows) {
     EXPECT_EQ(row.expected, FormatSpec(row.free, settings, row.formatName)) << row.formatName;
   }
-  // The lines that the server decodes from the specification.
+  // The lines that the server decodes from the format spec.
   const std::string spec = FormatSpec(free, settings, "brief");
   const size_t start = spec.find("+99") + 3;
   EXPECT_EQ("1100#a\r\n1103#b c\r\n",
