@@ -30,6 +30,7 @@ class NavigatorPagesTest : public NavigatorTest {
                     "name=\"SEL',mfn,'\" value=\"',mfn,'\">',v200^a,'</div>'");
     WriteServerFile("db/DEMO/list.pft", "'<ul>',(|<li>|v1004^a|</li>|),'</ul>'");
     WriteServerFile("db/DEMO/jump.pft", "'TALOR:3,1,DEMO,start.html'");
+    WriteServerFile("pages/plain.html", "<html><body><p>plain</p></body></html>");
     WriteServerFile("pages/start.html",
                     "<html><head><title>Начало</title></head><body><form action=\"TALOR:\">"
                     "<input type=hidden name=C21COM value=2></form></body></html>");
@@ -238,7 +239,6 @@ TEST_F(NavigatorPagesTest, PrintCommandFillsThePrintViewOnly) {
 }
 
 TEST_F(NavigatorPagesTest, CommandZeroAndBlankRewrite) {
-  WriteServerFile("pages/plain.html", "<html><body><p>plain</p></body></html>");
   Open("TALOR:3,1,DEMO,plain.html");
   Open("TALOR:0,,about:blank#");
   EXPECT_NE(view_.DocumentHtml().find("plain"), std::string::npos);
@@ -257,6 +257,30 @@ TEST_F(NavigatorPagesTest, ResourceOfCommandThreeIsShownFromTheCache) {
 TEST_F(NavigatorPagesTest, CommandsStillToComeSaySo) {
   Open("TALOR:7,,DEMO");
   EXPECT_NE(view_.DocumentHtml().find("пока недоступна"), std::string::npos);
+}
+
+TEST_F(NavigatorPagesTest, NavigationsWhileACommandRunsAreIgnored) {
+  Open("TALOR:3,1,DEMO,start.html");
+  // A path that leaves its folder makes the server refuse the page; while
+  // the question "try again?" is open, the reader clicks another link.
+  int asked = 0;
+  ui_.OnMessage([&](const MessageBoxRequest&) {
+    ++asked;
+    view_.Navigate("TALOR:3,1,DEMO,plain.html");
+  });
+  Open("TALOR:3,2,DEMO,x/y.html");
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(State().CurrentURL, "TALOR:3,2,DEMO,x/y.html");
+  EXPECT_EQ(view_.DocumentHtml().find("plain"), std::string::npos);
+  EXPECT_NE(view_.DocumentHtml().find("(код -701)"), std::string::npos);
+}
+
+TEST_F(NavigatorPagesTest, TalorFileLinksOpenLocalFiles) {
+  const std::string file = workDir_ + "local page.htm";
+  std::ofstream(file) << "<html><body><p>local</p></body></html>";
+  Open("TALORfile:" + file);
+  EXPECT_NE(view_.DocumentHtml().find("local"), std::string::npos) << view_.LocationURL();
+  EXPECT_EQ(State().visits.back().url, view_.LocationURL());
 }
 
 TEST_F(NavigatorPagesTest, RefusedRequestsSayWhyOnThePage) {
