@@ -15,17 +15,6 @@ const xmlChar* Xml(const std::string& text) {
   return reinterpret_cast<const xmlChar*>(text.c_str());
 }
 
-class NestingScope {
- public:
-  explicit NestingScope(int& depth) : depth_(depth) { ++depth_; }
-  ~NestingScope() { --depth_; }
-  NestingScope(const NestingScope&) = delete;
-  NestingScope& operator=(const NestingScope&) = delete;
-
- private:
-  int& depth_;
-};
-
 bool IsSubmitButton(xmlNode* element) {
   if (IsElement(element, "input")) {
     std::string type = InputType(element);
@@ -73,12 +62,11 @@ void HtmlPageView::StartNavigation(std::string_view url, std::string_view postDa
                             std::string(headers)};
   uint64_t epoch = epoch_;
   std::weak_ptr<int> alive = alive_;
-  {
-    NestingScope scope(nesting_);
-    RaiseBeforeNavigate(event);
-    // A handler may close the window that owns the view.
-    if (alive.expired()) return;
-  }
+  ++nesting_;
+  RaiseBeforeNavigate(event);
+  // A handler may close the window that owns the view.
+  if (alive.expired()) return;
+  --nesting_;
   if (event.cancel || epoch != epoch_) return;
   BeginLoad(std::move(event.url));
 }

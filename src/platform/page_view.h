@@ -97,7 +97,9 @@ class PageView {
   // the element has no such attribute or the handle is stale.
   virtual std::optional<std::string> Attribute(ElementHandle element,
                                                std::string_view name) const = 0;
-  // Sets (adds) an attribute; false for a stale handle.
+  // Sets (adds) an attribute; false for a stale handle or for a name that
+  // could not be written back (empty, or holding a blank, a control
+  // character, a quote, `<`, `>`, `/` or `=`).
   virtual bool SetAttribute(ElementHandle element, std::string_view name,
                             std::string_view value) = 0;
   // The properties of an element as a script sees them: Type (an INPUT's
@@ -111,7 +113,8 @@ class PageView {
   virtual std::string OuterHtml(ElementHandle element) const = 0;
   virtual std::string InnerHtml(ElementHandle element) const = 0;
   // Replaces the element by the nodes that `html` parses to (nothing for an
-  // empty text). The handle is stale afterwards. False for a stale handle.
+  // empty text). The handle is stale afterwards. False for a stale handle
+  // and for the document's root element, which cannot be replaced.
   virtual bool SetOuterHtml(ElementHandle element, std::string_view html) = 0;
 
   // ---- the body's vertical scroll position, in pixels
