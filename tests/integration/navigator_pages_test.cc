@@ -27,7 +27,8 @@ class NavigatorPagesTest : public NavigatorTest {
     // One hit: its number marker, a selection box and its MFN.
     WriteServerFile("db/DEMO/hit.pft",
                     "'<div class=hit><TALOR Type=\"0\"></TALOR>. <input type=\"checkbox\" "
-                    "name=\"SEL',mfn,'\" value=\"',mfn,'\">',v200^a,'</div>'");
+                    "name=\"SEL',mfn,'\" value=\"',mfn,'\">',v200^a,'<input type=\"checkbox\" "
+                    "name=\"OTHER\" value=\"x',mfn,'\" checked></div>'");
     WriteServerFile("db/DEMO/list.pft", "'<ul>',(|<li>|v1004^a|</li>|),'</ul>'");
     WriteServerFile("db/DEMO/jump.pft", "'TALOR:3,1,DEMO,start.html'");
     WriteServerFile("pages/plain.html", "<html><body><p>plain</p></body></html>");
@@ -42,6 +43,15 @@ class NavigatorPagesTest : public NavigatorTest {
       if (view_.Attribute(p, "id") == "ctx") return view_.Attribute(p, "title").value_or("");
     }
     return "<no context>";
+  }
+
+  // The page's boxes named with the marker SEL.
+  std::vector<ElementHandle> SelectionBoxes() {
+    std::vector<ElementHandle> boxes;
+    for (ElementHandle input : view_.ElementsByTag("INPUT")) {
+      if (view_.Name(input).starts_with("SEL")) boxes.push_back(input);
+    }
+    return boxes;
   }
 
   static int CountOf(const std::string& text, std::string_view part) {
@@ -99,8 +109,7 @@ TEST_F(NavigatorPagesTest, SelectionSurvivesPagesAndFeedsTheListPage) {
       "TALOR:?C21COM=2&I21DBN=DEMO&PFTNAME=hit&CHECKNAME=SEL&S21CNR=2&S21ALL=%22K%3D%D0%98%D0%A1"
       "%D0%A2%D0%9E%D0%A0%D0%98%D0%AF%24%22";
   Open(search);
-  std::vector<ElementHandle> boxes;
-  for (ElementHandle input : view_.ElementsByTag("INPUT")) boxes.push_back(input);
+  std::vector<ElementHandle> boxes = SelectionBoxes();
   ASSERT_EQ(boxes.size(), 2u);
   const std::string first = view_.Value(boxes[0]);
   const std::string second = view_.Value(boxes[1]);
@@ -109,11 +118,12 @@ TEST_F(NavigatorPagesTest, SelectionSurvivesPagesAndFeedsTheListPage) {
 
   Open(search + "&S21STN=3");
   ASSERT_EQ(State().SelectedList.size(), 2u);
-  ElementHandle third = view_.ElementsByTag("INPUT").at(0);
+  ElementHandle third = SelectionBoxes().at(0);
   view_.SetChecked(third, true);
   const std::string thirdValue = view_.Value(third);
 
   Open("TALOR:5,,DEMO,list");
+  // Boxes whose name lacks the marker (OTHER, ticked) are no part of it.
   ASSERT_EQ(State().SelectedList.size(), 3u);
   const std::string list = view_.DocumentHtml();
   for (const std::string& mfn : {first, second, thirdValue}) {
@@ -125,7 +135,7 @@ TEST_F(NavigatorPagesTest, SelectionSurvivesPagesAndFeedsTheListPage) {
   Settle();
   Nav().Back();
   Settle();
-  std::vector<ElementHandle> again = view_.ElementsByTag("INPUT");
+  std::vector<ElementHandle> again = SelectionBoxes();
   ASSERT_EQ(again.size(), 2u);
   EXPECT_TRUE(view_.Checked(again[0]));
   EXPECT_TRUE(view_.Checked(again[1]));
