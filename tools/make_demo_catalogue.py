@@ -1,11 +1,16 @@
 #!/usr/bin/env python3
-"""Writes the demo catalogue of talor-server into data/demo.
+"""Writes the data of the demo catalogue of talor-server into data/demo.
 
 Two databases: DEMO (a book catalogue of several hundred records in Russian
 and English) and SERIALS (journals whose holdings are issue-number lists),
-with field selection tables, stop words, menus, a brief and a full display
-format, linked files, page images with word boxes, users and the settings
-sent at registration. The output is deterministic (fixed random seed).
+with field selection tables, stop words, menus, linked files, page images
+with word boxes, users and the settings sent at registration. The output is
+deterministic (fixed random seed).
+
+The navigator's pages (pages/, system/*.html) and the display and page
+formats (db/<DB>/*.pft) are written by hand and kept in data/demo; this
+script does not write them, so an OUTPUT_DIR other than data/demo gets the
+data only. data/demo/README.txt describes the pages.
 
 Usage: tools/make_demo_catalogue.py [OUTPUT_DIR]   (default data/demo)
 """
@@ -178,13 +183,15 @@ SURNAMES_RU = [("Иванов", "И. И."), ("Петров", "П. А."), ("Си�
                ("Егоров", "М. П."), ("Павлова", "И. С."), ("Козлов", "Р. Т."), ("Степанова", "В. В.")]
 SURNAMES_EN = [("Smith", "J."), ("Johnson", "R."), ("Brown", "M."), ("Taylor", "S."), ("Wilson", "D."),
                ("Clark", "A."), ("Walker", "P."), ("Wright", "E."), ("Green", "H."), ("Hall", "K.")]
-PUBLISHERS_RU = [("Москва", "Наука"), ("Москва", "Просвещение"), ("Москва", "Высшая школа"),
-                 ("Санкт-Петербург", "Питер"), ("Москва", "Художественная литература"),
-                 ("Москва", "Эксмо"), ("Санкт-Петербург", "Азбука"), ("Москва", "Юрайт"),
-                 ("Новосибирск", "Наука. Сибирское отделение"), ("Москва", "Либерея")]
-PUBLISHERS_EN = [("London", "Penguin Books"), ("Oxford", "Oxford University Press"),
-                 ("Cambridge", "Cambridge University Press"), ("New York", "Random House"),
-                 ("Boston", "MIT Press"), ("New York", "Wiley"), ("London", "Vintage")]
+# Invented publishers: the catalogue names no real publishing house.
+PUBLISHERS_RU = [("Москва", "Светоч"), ("Москва", "Книжный двор"), ("Москва", "Перо и свиток"),
+                 ("Санкт-Петербург", "Северная полка"), ("Москва", "Буквица"),
+                 ("Москва", "Три сосны"), ("Санкт-Петербург", "Белые ночи"), ("Москва", "Учёный кот"),
+                 ("Новосибирск", "Кедровый орех"), ("Москва", "Лампада")]
+PUBLISHERS_EN = [("London", "Quillstone Press"), ("Oxford", "Harrowgate and Lyle"),
+                 ("Cambridge", "Fenwick House"), ("New York", "Bramblewood Books"),
+                 ("Boston", "Larkspur Publishing"), ("New York", "Northlight Editions"),
+                 ("London", "Inkwell and Sons")]
 EDITIONS_RU = ["учебник", "учебное пособие", "монография", "справочник", "курс лекций"]
 EDITIONS_EN = ["a textbook", "an introduction", "a handbook", "selected readings"]
 LOCATIONS = ["АБ", "ЧЗ", "ХЛ", "НА", "КХ"]
@@ -199,7 +206,9 @@ def isbn13(rng):
 def holdings(rng, mfn):
     fields = []
     for copy in range(rng.randint(1, 4)):
-        inventory = "{}{:05d}".format(rng.choice(["", "Б", "У"]), mfn * 10 + copy)
+        # Digits only, eight of them: the navigator draws inventory numbers as
+        # interleaved 2 of 5 barcodes, which take an even number of digits.
+        inventory = "{}{:06d}".format(rng.choice(["10", "20", "30"]), mfn * 10 + copy)
         date = "20{:02d}{:02d}{:02d}".format(rng.randint(5, 24), rng.randint(1, 12), rng.randint(1, 28))
         fields.append("^A0^B{}^D{}^C{}".format(inventory, rng.choice(LOCATIONS), date))
     return fields
@@ -267,17 +276,31 @@ def books(rng):
     return result
 
 
+ANNOTATION = "Роман-эпопея Л. Н. Толстого о русском обществе в эпоху войн против Наполеона."
+KARENINA_NOTE = ("Роман Л. Н. Толстого о любви, семье и обществе: судьбы Анны Карениной "
+                 "и Константина Лёвина.")
+
+
+def annotation_page(title, text):
+    """A small HTML page (UTF-8) kept in a record as a non-image internal resource."""
+    page = ("<!DOCTYPE html><html lang=\"ru\"><head><meta charset=\"utf-8\"><title>" + title
+            + "</title></head><body><h1>" + title + "</h1><p>" + text + "</p></body></html>")
+    return page.encode("utf-8")
+
+
 PAGE_WORDS = [("ВОЙНА", 10, 10, 70, 24), ("МИР", 90, 10, 130, 24), ("ТОЛСТОЙ", 10, 34, 100, 48)]
 
 
 def add_files(records, files_dir):
-    """Linked files (951) for a few records and an image inside records (953)."""
+    """Linked files (951) for a few records, an image inside records (953) and, in
+    one record, an HTML page inside the record (953 of type HTM)."""
     page = gif(160, 60, [(x1, y1, x2, y2) for _, x1, y1, x2, y2 in PAGE_WORDS])
     write_bytes(os.path.join(files_dir, "page_0001.gif"), page)
     write(os.path.join(files_dir, "page_0001.gif.words"),
           "".join("{} {} {} {} {}\n".format(w, x1, y1, x2, y2) for w, x1, y1, x2, y2 in PAGE_WORDS))
     cover = gif(24, 32, [(2, 2, 21, 29)])
     linked = 0
+    annotated = False
     for fields in records:
         title = next(v for t, v in fields if t == 200)
         if "Война и мир" in title and linked < 3:
@@ -285,26 +308,40 @@ def add_files(records, files_dir):
             fields.append((951, "^Avoina_i_mir_annotation.txt^TАннотация"))
             fields.append((953, "^AGIF^TОбложка^B" + urllib.parse.quote_plus(cover)))
             linked += 1
+        elif "Анна Каренина" in title and not annotated:
+            fields.append((953, "^AHTM^TО романе «Анна Каренина»^B"
+                           + urllib.parse.quote_plus(annotation_page("Анна Каренина", KARENINA_NOTE))))
+            annotated = True
     write(os.path.join(files_dir, "voina_i_mir_annotation.txt"),
-          "Роман-эпопея Л. Н. Толстого о русском обществе в эпоху войн против Наполеона.\n")
+          ANNOTATION + "\n")
 
 
 # ---------------------------------------------------------------- serials
 
+# Invented journals and publishers. The ISSNs are made up (9xxx-xxxx) and
+# carry a correct check digit.
 JOURNALS = [
-    ("Библиотековедение", "0869-608X", "Москва", "Российская государственная библиотека"),
-    ("Научные и технические библиотеки", "0130-9765", "Москва", "ГПНТБ России"),
-    ("Вопросы истории", "0042-8779", "Москва", "Наука"),
-    ("Наука и жизнь", "0028-1263", "Москва", "Наука и жизнь"),
-    ("Химия и жизнь", "0130-5972", "Москва", "Химия и жизнь"),
-    ("Знание -- сила", "0130-1640", "Москва", "Знание"),
-    ("Новый мир", "0130-7673", "Москва", "Новый мир"),
-    ("Иностранная литература", "0130-6545", "Москва", "Иностранная литература"),
-    ("Library Journal", "0363-0277", "New York", "Media Source"),
-    ("College & Research Libraries", "0010-0870", "Chicago", "Association of College and Research Libraries"),
-    ("Journal of Documentation", "0022-0418", "Bingley", "Emerald"),
-    ("Nature", "0028-0836", "London", "Nature Publishing Group"),
+    ("Вестник читального зала", "Москва", "Светоч"),
+    ("Карточный каталог", "Москва", "Книжный двор"),
+    ("Записки книгохранителя", "Санкт-Петербург", "Северная полка"),
+    ("Природа и опыт", "Москва", "Учёный кот"),
+    ("Колба и реторта", "Москва", "Лампада"),
+    ("Знание и досуг", "Новосибирск", "Кедровый орех"),
+    ("Новая словесность", "Москва", "Перо и свиток"),
+    ("Переводная полка", "Санкт-Петербург", "Белые ночи"),
+    ("Shelfmark Quarterly", "New York", "Bramblewood Books"),
+    ("The Lamp and Quill Review", "London", "Quillstone Press"),
+    ("Index and Spine", "London", "Inkwell and Sons"),
+    ("Natural Philosophy Letters", "London", "Fenwick House"),
 ]
+
+
+def issn(number):
+    """ISSN 9xxx-xxxx with its check digit (weights 8..2, modulo 11, X for 10)."""
+    digits = [9] + [int(c) for c in "{:06d}".format(number)]
+    check = (11 - sum(d * w for d, w in zip(digits, range(8, 1, -1))) % 11) % 11
+    text = "".join(map(str, digits)) + ("X" if check == 10 else str(check))
+    return text[:4] + "-" + text[4:]
 
 
 def issue_list(rng, per_year):
@@ -323,9 +360,9 @@ def issue_list(rng, per_year):
 
 def serials(rng):
     records = []
-    for title, issn, city, publisher in JOURNALS:
+    for number, (title, city, publisher) in enumerate(JOURNALS, start=1):
         per_year = rng.choice([4, 6, 12])
-        fields = [(11, "^A" + issn), (101, "eng" if city in ("New York", "Chicago", "Bingley", "London") else "rus"),
+        fields = [(11, "^A" + issn(number * 137)), (101, "eng" if city in ("New York", "London") else "rus"),
                   (200, "^A" + title), (210, "^A{}^C{}".format(city, publisher)),
                   (110, "^B{}".format(per_year))]
         for year in range(2015, 2025):
@@ -345,7 +382,11 @@ def exchange_text(records):
 
 # ---------------------------------------------------------------- catalogue files
 
-DEMO_FST = """* Словарь базы DEMO: метка, метод (0 - строка целиком, 4 - слова), формат
+DEMO_FST = """* Словарь базы DEMO: метка, метод (0 - строка целиком, 4 - слова), формат.
+* Префиксы: T= заглавие, K= слова (заглавие, фамилии, рубрики, ключевые слова),
+* A= авторы, S= рубрики, KW= ключевые слова, G= год, P= издательство, J= язык,
+* IN= инвентарные номера, MH= места хранения, I= ISBN, MFN= номер записи
+* (по нему навигатор находит отобранные записи).
 200 0 |T=|v200^a
 200 4 |K=|v200^a
 200 4 |K=|v200^e
@@ -353,13 +394,16 @@ DEMO_FST = """* Словарь базы DEMO: метка, метод (0 - стр
 701 0 (|A=|v701^a/)
 700 4 (|K=|v700^a/)
 606 0 (|S=|v606^a/)
+606 4 (|K=|v606^a/)
 610 4 (|K=|v610/)
 610 0 (|KW=|v610/)
 210 0 |G=|v210^d
 210 0 |P=|v210^c
 101 0 |J=|v101
 910 0 (|IN=|v910^b/)
+910 0 (|MH=|v910^d/)
 10 0 |I=|v10^a
+1 0 'MFN=',f(mfn,1,0)
 """
 
 SERIALS_FST = """* Словарь базы SERIALS
@@ -373,36 +417,9 @@ SERIALS_FST = """* Словарь базы SERIALS
 STOP_WORDS = "\n".join(["И", "В", "ВО", "НА", "О", "ОБ", "С", "СО", "К", "ПО", "ИЗ", "ДЛЯ", "ОТ", "НЕ",
                         "A", "AN", "AND", "THE", "OF", "TO", "IN", "FOR", "OR", "ON", "AT", "BY"]) + "\n"
 
-BRIEF_PFT = """/* Краткое описание: автор, заглавие, выходные данные */
-v700^a,| |v700^b,| |v200^a,| : |v200^e,|. - |v210^a,|: |v210^c,|, |v210^d
-"""
-
-FULL_PFT = """/* Полное описание записи */
-'<p>',|<b>Автор:</b> |v700^a,| |v700^b,
-(|<br><b>Соавтор:</b> |v701^a),
-|<br><b>Заглавие:</b> |v200^a,| : |v200^e,| / |v200^f,
-|<br><b>Выходные данные:</b> |v210^a,|: |v210^c,|, |v210^d,
-|<br><b>Объём:</b> |v215^a,
-|<br><b>ISBN:</b> |v10^a,
-(|<br><b>Рубрика:</b> |v606^a),
-(|<br><b>Ключевое слово:</b> |v610),
-(|<br><b>Экземпляр:</b> |v910^b),
-'</p>'
-"""
-
-SERIALS_BRIEF_PFT = """/* Краткое описание журнала */
-v200^a,| ISSN |v11^a,|. - |v210^a,|: |v210^c
-"""
-
-SERIALS_FULL_PFT = """/* Журнал и его поступления по годам */
-'<p>',|<b>Журнал:</b> |v200^a,|<br><b>ISSN:</b> |v11^a,
-|<br><b>Издатель:</b> |v210^c,|<br><b>Номеров в год:</b> |v110^b,
-(|<br><b>Год:</b> |v909^q,| <b>номера:</b> |v909^h,| <b>место:</b> |v909^d),
-'</p>'
-"""
-
 LANG_MNU = "rus\nрусский\neng\nанглийский\n*****\n"
-LOCATION_MNU = "АБ\nАбонемент\nЧЗ\nЧитальный зал\nХЛ\nХудожественная литература\nНА\nНаучный абонемент\nКХ\nКнигохранение\n*****\n"
+LOCATION_MNU = ("АБ\nАбонемент\nЧЗ\nЧитальный зал\nХЛ\nОтдел художественной литературы\nНА\nНаучный абонемент\n"
+                "КХ\nКнигохранилище\n*****\n")
 DATABASES_MNU = "DEMO\nЭлектронный каталог книг\nSERIALS\nКаталог журналов\n*****\n"
 
 SETTINGS = """[Navigator]
@@ -413,26 +430,6 @@ InitURL=TALOR:3,1,DEMO,index.html
 [MAIN]
 DBNNAMECAT=DEMO
 SERVERNAME=Демонстрационный каталог
-"""
-
-INDEX_HTML = """<html><head><meta http-equiv="Content-Type" content="text/html; charset=windows-1251">
-<title>Демонстрационный каталог</title></head><body>
-<h1>Демонстрационный каталог</h1>
-<form action="TALOR:" method="post">
-<input type="hidden" name="C21COM" value="2">
-<input type="hidden" name="I21DBN" value="DEMO">
-<input type="hidden" name="P21FMT" value="brief">
-<p>Автор: <input name="1S21STR"><input type="hidden" name="1S21P03" value="A="><input type="hidden" name="1S21P02" value="1"></p>
-<p>Заглавие: <input name="2S21STR"><input type="hidden" name="2S21P03" value="K="><input type="hidden" name="2S21P01" value="1"></p>
-<p><input type="submit" value="Искать"></p>
-</form>
-<p><a href="TALOR:4,,DEMO,brief?T21PRF=A=&T21TRM=">Словарь авторов</a></p>
-</body></html>
-"""
-
-HELP_HTML = """<html><head><meta http-equiv="Content-Type" content="text/html; charset=windows-1251">
-<title>Справка</title></head><body><h1>Навигатор по каталогу</h1>
-<p>Демонстрационный каталог содержит базы DEMO (книги) и SERIALS (журналы).</p></body></html>
 """
 
 USERS = """# имя пароль коды_АРМ(- любые) права(write|read)
@@ -448,19 +445,13 @@ def main():
     add_files(demo, os.path.join(out, "db", "DEMO", "files"))
     write(os.path.join(out, "db", "DEMO", "DEMO.txt"), exchange_text(demo))
     write(os.path.join(out, "db", "SERIALS", "SERIALS.txt"), exchange_text(serials(rng)))
-    for db, fst, brief, full in (("DEMO", DEMO_FST, BRIEF_PFT, FULL_PFT),
-                                 ("SERIALS", SERIALS_FST, SERIALS_BRIEF_PFT, SERIALS_FULL_PFT)):
+    for db, fst in (("DEMO", DEMO_FST), ("SERIALS", SERIALS_FST)):
         folder = os.path.join(out, "db", db)
         write(os.path.join(folder, db + ".fst"), fst, ANSI)
         write(os.path.join(folder, db + ".stw"), STOP_WORDS, ANSI)
-        write(os.path.join(folder, "brief.pft"), brief, ANSI)
-        write(os.path.join(folder, "full.pft"), full, ANSI)
+        write(os.path.join(folder, "location.mnu"), LOCATION_MNU, ANSI)
     write(os.path.join(out, "db", "DEMO", "lang.mnu"), LANG_MNU, ANSI)
-    write(os.path.join(out, "db", "DEMO", "location.mnu"), LOCATION_MNU, ANSI)
     write(os.path.join(out, "system", "databases.mnu"), DATABASES_MNU, ANSI)
-    write(os.path.join(out, "system", "Talor_Navigator_Help0.html"), HELP_HTML, ANSI)
-    write(os.path.join(out, "pages", "DEMO", "index.html"), INDEX_HTML, ANSI)
-    write(os.path.join(out, "pages", "index.html"), INDEX_HTML, ANSI)
     write(os.path.join(out, "common", "README.txt"), "Общие ресурсы каталога.\n", ANSI)
     write(os.path.join(out, "settings.ini"), SETTINGS, ANSI)
     write(os.path.join(out, "users.txt"), USERS)
