@@ -12,18 +12,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <memory>
-#include <random>
 #include <string>
+#include <vector>
 
+#include "bench_catalogue.h"
 #include "client/framing.h"
-#include "server/catalogue_loader.h"
-#include "server/engine_formatter.h"
-#include "server/service.h"
-#include "server/storage.h"
 #include "server/tcp_server.h"
 
 namespace {
@@ -32,59 +25,11 @@ using namespace talor;
 using namespace talor::server;
 
 constexpr int kDefaultRecords = 20000;
-constexpr int kVocabulary = 5000;
 
-// 0 -> A, 25 -> Z, 26 -> BA.
-std::string Letters(int index) {
-  std::string text;
-  do {
-    text.insert(text.begin(), static_cast<char>('A' + index % 26));
-    index /= 26;
-  } while (index > 0);
-  return text;
-}
+using bench::Letters;
 
-// The same shape as tools/make_bench_catalogue.py.
-std::filesystem::path BuildDataDirectory() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "talor-bench-XXXXXX").string();
-  std::filesystem::path source = mkdtemp(pattern.data());
-  std::filesystem::path db = source / "db" / "BENCH";
-  std::filesystem::create_directories(db);
-  std::mt19937 rng(42);
-  std::uniform_real_distribution<double> unit(0, 1);
-  std::string text;
-  for (int i = 0; i < kDefaultRecords; ++i) {
-    int words = 3 + static_cast<int>(rng() % 6);
-    text += "#200: ^A";
-    for (int w = 0; w < words; ++w)
-      text += (w ? " W" : "W") + Letters(static_cast<int>(std::pow(kVocabulary, unit(rng))) - 1);
-    text += "\r\n#700: ^AA" + std::to_string(rng() % 20000) + "\r\n#210: ^D" +
-            std::to_string(1900 + rng() % 125) + "\r\n*****\r\n";
-  }
-  auto write = [](const std::filesystem::path& path, const std::string& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-  };
-  write(db / "BENCH.txt", text);
-  write(db / "BENCH.fst", "200 4 |K=|v200^a\r\n700 0 |A=|v700^a\r\n210 0 |G=|v210^d\r\n");
-  write(source / "users.txt", "bench bench - write\n");
-  EngineFormatter formatter{CatalogueFiles(source / "data")};
-  LoadReport report = InitDataDirectory(source / "data", source, formatter);
-  if (!report.ok) std::fprintf(stderr, "%s\n", report.message.c_str());
-  return source / "data";
-}
-
-struct Bench {
-  Bench() {
-    const char* given = std::getenv("TALOR_BENCH_DATA");
-    dataDir = given != nullptr ? std::filesystem::path(given) : BuildDataDirectory();
-    std::string error;
-    storage = Storage::Open((dataDir / kStorageFileName).string(), error);
-    formatter = std::make_unique<EngineFormatter>(CatalogueFiles(dataDir), storage.get());
-    service =
-        std::make_unique<Service>(*storage, CatalogueFiles(dataDir), *formatter, ServiceOptions{});
-  }
+struct Bench : bench::CatalogueService {
+  Bench() : CatalogueService(bench::BenchDataDirectory(kDefaultRecords)) {}
   Answer Handle(char command, std::vector<std::string> parameters) {
     Request request;
     request.command = command;
@@ -94,10 +39,6 @@ struct Bench {
     request.parameters = std::move(parameters);
     return service->Handle(request);
   }
-  std::filesystem::path dataDir;
-  std::unique_ptr<Storage> storage;
-  std::unique_ptr<EngineFormatter> formatter;
-  std::unique_ptr<Service> service;
 };
 
 Bench& Shared() {
