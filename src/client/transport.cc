@@ -159,25 +159,36 @@ void Transport::OpenConnection(const std::string& packet) {
   connection_ = connection;
   const uint16_t port = PortNumber(identity_.port).value_or(kDefaultPort);
   std::weak_ptr<bool> alive = alive_;
+  auto connect = [this, alive, connection](const auto& endpoints) {
+    asio::async_connect(connection->socket, endpoints,
+                        [this, alive, connection](const asio::error_code& connectError,
+                                                  const asio::ip::tcp::endpoint&) {
+                          if (alive.expired() || connection != connection_) return;
+                          if (connectError) {
+                            FailExchange(false);
+                            return;
+                          }
+                          OnConnected(connection);
+                        });
+  };
+  // A numeric address needs no resolver, whose answer comes back through a
+  // thread of its own on every exchange.
+  asio::error_code notNumeric;
+  const asio::ip::address address = asio::ip::make_address(identity_.host, notNumeric);
+  if (!notNumeric) {
+    connect(std::array<asio::ip::tcp::endpoint, 1>{asio::ip::tcp::endpoint(address, port)});
+    return;
+  }
   connection->resolver.async_resolve(
       identity_.host, std::to_string(port),
-      [this, alive, connection](const asio::error_code& error,
-                                asio::ip::tcp::resolver::results_type endpoints) {
+      [this, alive, connection, connect](const asio::error_code& error,
+                                         asio::ip::tcp::resolver::results_type endpoints) {
         if (alive.expired() || connection != connection_) return;
         if (error) {
           FailExchange(false);
           return;
         }
-        asio::async_connect(connection->socket, endpoints,
-                            [this, alive, connection](const asio::error_code& connectError,
-                                                      const asio::ip::tcp::endpoint&) {
-                              if (alive.expired() || connection != connection_) return;
-                              if (connectError) {
-                                FailExchange(false);
-                                return;
-                              }
-                              OnConnected(connection);
-                            });
+        connect(endpoints);
       });
 }
 

@@ -263,6 +263,16 @@ bool HtmlPageView::SetOuterHtml(ElementHandle element, std::string_view html) {
   if (node == nullptr || node->parent == nullptr || node->parent->type != XML_ELEMENT_NODE) {
     return false;
   }
+  if (html.find_first_of("<&") == std::string_view::npos && IsValidUtf8(html)) {
+    // Plain text (a hit number, mostly) needs no parser.
+    if (!html.empty()) {
+      xmlAddPrevSibling(node,
+                        xmlNewDocTextLen(doc_.get(), reinterpret_cast<const xmlChar*>(html.data()),
+                                         static_cast<int>(html.size())));
+    }
+    RemoveNode(node);
+    return true;
+  }
   for (XmlNodePtr& part : ParseHtmlFragment(doc_.get(), html)) {
     // May merge a text node into a text before it, freeing the part.
     xmlAddPrevSibling(node, part.release());
