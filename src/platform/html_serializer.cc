@@ -70,12 +70,23 @@ void AppendDoctype(std::string& out, const xmlDtd* dtd) {
   out += '>';
 }
 
+// A name as written in the page: the parser keeps a prefix such as the `o`
+// of `<o:p>` apart from the name, and dropping it would turn the element
+// into another one.
+void AppendName(std::string& out, const xmlNs* ns, const xmlChar* name) {
+  if (ns != nullptr && ns->prefix != nullptr) {
+    out += Text(ns->prefix);
+    out += ':';
+  }
+  out += Text(name);
+}
+
 void AppendStartTag(std::string& out, const xmlNode* element) {
   out += '<';
-  out += Text(element->name);
+  AppendName(out, element->ns, element->name);
   for (const xmlAttr* attribute = element->properties; attribute; attribute = attribute->next) {
     out += ' ';
-    out += Text(attribute->name);
+    AppendName(out, attribute->ns, attribute->name);
     if (attribute->children == nullptr) continue;
     out += "=\"";
     AppendEscaped(out, AttributeText(attribute), true);
@@ -129,7 +140,7 @@ void AppendOpening(std::string& out, const xmlNode* node) {
 void AppendClosing(std::string& out, const xmlNode* node) {
   if (node->type != XML_ELEMENT_NODE || NamedOneOf(node, kVoidElements)) return;
   out += "</";
-  out += Text(node->name);
+  AppendName(out, node->ns, node->name);
   out += '>';
 }
 
