@@ -207,7 +207,7 @@ std::string CommandProcessor::ListPage(CommandValues& values) {
     lines = GetSelection(values);
   }
   std::vector<std::string> fields;
-  if (AnsiUpperCase(listName).find(".MNU") != std::string::npos) {
+  if (AsciiUpperCase(listName).find(".MNU") != std::string::npos) {
     for (size_t i = 0; i + 1 < lines.size(); i += 2) {
       fields.push_back("^A" + lines[i].text + "^B" + lines[i + 1].text);
     }

@@ -124,7 +124,7 @@ void Navigator::InterceptPseudoUrl(PageView& sender, BeforeNavigateEvent& event)
     return;
   }
   if (command == 3 &&
-      AnsiUpperCase(params.Get(settings_, Param::FILENAME)).find(".HTM") == std::string::npos) {
+      AsciiUpperCase(params.Get(settings_, Param::FILENAME)).find(".HTM") == std::string::npos) {
     ShowResourceFile(sender, event);
     return;
   }

@@ -57,7 +57,7 @@ std::string ReplaceAll(std::string text, std::string_view from, std::string_view
 bool IsPictureExtension(std::string_view path) {
   size_t dot = path.rfind('.');
   if (dot == std::string_view::npos) return false;
-  std::string extension = AnsiUpperCase(path.substr(dot));
+  std::string extension = AsciiUpperCase(path.substr(dot));
   for (std::string_view known : {".BMP", ".JPG", ".JPEG", ".GIF", ".GIFF"}) {
     if (extension == known) return true;
   }

@@ -25,11 +25,15 @@ constexpr int kPostGroupLines = 4;
 
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
+}  // namespace
+
 std::string AsciiUpperCase(std::string_view text) {
   std::string upper(text);
   for (char& c : upper) c = AsciiUpper(c);
   return upper;
 }
+
+namespace {
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

@@ -76,6 +76,10 @@ std::string PostDataToText(std::string_view postData);
 // data.
 std::string TextToPostData(std::string_view text);
 
+// `text` with the ASCII letters upper-cased and every other byte as it is
+// (UTF-8 text stays valid). Parameter names are compared this way.
+std::string AsciiUpperCase(std::string_view text);
+
 // The pseudo-URL schemes, compared without regard to case.
 bool IsPseudoUrl(std::string_view url);     // "TALOR:"
 bool IsTalorFileUrl(std::string_view url);  // "TALORFILE:"

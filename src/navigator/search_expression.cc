@@ -52,14 +52,6 @@ size_t Utf8Length(std::string_view text) {
   return length;
 }
 
-std::string AsciiUpperCase(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
-
 class ExpressionBuilder {
  public:
   ExpressionBuilder(const ParameterSet& params, const NavigatorSettings& settings,
