@@ -71,19 +71,18 @@ void Navigator::NavigatorWebBrowserBeforeNavigate2(PageView& sender, BeforeNavig
   if (!event.targetFrame.empty()) state_.SkipNextVisit = true;
   if (!state_.SkipNextVisit) SaveScrollPosition();
   chrome_.StartAnimation();
-  if (!state_.OwnNavigationPending) {
-    state_.CurrentURL = event.url;
-    state_.CurrentPostData = PostDataToText(event.postData);
-    if (state_.CurrentPostData.starts_with('?')) {
-      // The marker of a POST navigation without data: no data at all.
-      state_.CurrentPostData.clear();
-      event.postData.clear();
-    }
-  }
   if (state_.OwnNavigationPending) {
+    // A file the navigator produced for the current pseudo-URL.
     HarvestSelection();
     state_.OwnNavigationPending = false;
     return;
+  }
+  state_.CurrentURL = event.url;
+  state_.CurrentPostData = PostDataToText(event.postData);
+  if (state_.CurrentPostData.starts_with('?')) {
+    // The marker of a POST navigation without data: no data at all.
+    state_.CurrentPostData.clear();
+    event.postData.clear();
   }
   if (!IsPseudoUrl(state_.CurrentURL)) {
     HarvestSelection();
@@ -133,11 +132,11 @@ void Navigator::InterceptPseudoUrl(PageView& sender, BeforeNavigateEvent& event)
 
 void Navigator::RunPseudoUrl() {
   state_.CommandBusy = true;
-  const int redirectsBefore = redirectChain_;
+  redirectRequested_ = false;
   HarvestSelection();
   processor_.RunCommand();
   RecordVisit();
-  if (redirectChain_ == redirectsBefore) redirectChain_ = 0;
+  if (!redirectRequested_) redirectChain_ = 0;
   chrome_.StopAnimation();
   state_.CommandBusy = false;
 }
@@ -183,7 +182,11 @@ void Navigator::NavigateWithPost(std::string_view url, std::string_view postText
   view_.Navigate(url, TextToPostData(text));
 }
 
+// The redirect runs on a later turn of the loop, after the command that
+// asked for it has finished; a chain of redirects without a page in between
+// ends after kMaxRedirects.
 void Navigator::FollowRedirect(const std::string& url) {
+  redirectRequested_ = true;
   ++pendingRedirects_;
   loop_.Post([this, alive = alive_, url] {
     if (!*alive) return;

@@ -131,7 +131,10 @@ class Navigator final : private CommandHost {
 
   // Whether NavigateWithPost has made a POST navigation since the start.
   bool postNavigationMade_ = false;
+  // Redirects followed since a command last showed a page of its own.
   int redirectChain_ = 0;
+  // Set when the running command asked for a redirect.
+  bool redirectRequested_ = false;
   int pendingRedirects_ = 0;
   // Lives as long as the navigator: posted redirects check it first.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

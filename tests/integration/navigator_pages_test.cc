@@ -238,6 +238,14 @@ TEST_F(NavigatorPagesTest, RedirectIsFollowedWithoutAnEntryOfItsOwn) {
   EXPECT_EQ(State().visits[1].url, "TALOR:3,1,DEMO,start.html");
 }
 
+TEST_F(NavigatorPagesTest, RedirectLoopEndsWithAMessage) {
+  WriteServerFile("db/DEMO/loop.pft", "'TALOR:1,,DEMO,loop?ENTRY_MFN=0'");
+  Open("TALOR:1,,DEMO,loop?ENTRY_MFN=0");
+  EXPECT_NE(view_.DocumentHtml().find("перенаправляет сама на себя"), std::string::npos);
+  EXPECT_TRUE(Nav().Idle());
+  EXPECT_TRUE(State().visits.empty());
+}
+
 TEST_F(NavigatorPagesTest, PrintCommandFillsThePrintViewOnly) {
   Open("TALOR:3,1,DEMO,start.html");
   const std::string before = view_.DocumentHtml();
