@@ -197,17 +197,18 @@ TEST_F(NavigatorPagesTest, BarcodesAreDrawnOnceIntoTheWorkDirectory) {
 }
 
 TEST_F(NavigatorPagesTest, RecordImagesBecomePicturesAndMarkersGoAway) {
-  WriteServerFile("pages/cover.html",
+  WriteServerFile("pages/DEMO/cover.html",
                   "<html><body><p><TALOR Type=\"1\" Value=\",82,1\"></TALOR></p>"
                   "<p id=x><TALOR Type=\"1\" Value=\",0,1\"></TALOR>gone</p>"
                   "<img src=\"TALOR:12,DEMO,82,1\"></body></html>");
-  Open("TALOR:3,1,DEMO,cover.html");
+  Open("TALOR:3,2,DEMO,cover.html");
   const std::string html = view_.DocumentHtml();
   EXPECT_EQ(html.find("TALOR Type"), std::string::npos) << html;
   std::optional<std::string> cover = FindWorkFile(workDir_, RecordImageStem("DEMO", 82, 1));
   ASSERT_TRUE(cover.has_value());
   EXPECT_TRUE(cover->ends_with(".GIF")) << *cover;
-  EXPECT_NE(html.find("<img src=\"" + *cover + "\""), std::string::npos) << html;
+  // Both the marker and the image source show the cover.
+  EXPECT_EQ(CountOf(html, "src=\"" + *cover + "\""), 2) << html;
 }
 
 TEST_F(NavigatorPagesTest, PageImageGetsTheFoundWordsUnderlined) {
@@ -299,6 +300,44 @@ TEST_F(NavigatorPagesTest, TalorFileLinksOpenLocalFiles) {
   Open("TALORfile:" + file);
   EXPECT_NE(view_.DocumentHtml().find("local"), std::string::npos) << view_.LocationURL();
   EXPECT_EQ(State().visits.back().url, view_.LocationURL());
+}
+
+TEST_F(NavigatorPagesTest, WithoutACommandOnlyTheFrameShows) {
+  Open("TALOR:?I21DBN=DEMO&TOPPFTNAME=ctx");
+  EXPECT_NE(Context().find("hits=0 sel=0 portion=10"), std::string::npos) << Context();
+  EXPECT_EQ(CountOf(view_.DocumentHtml(), "<p"), 1) << view_.DocumentHtml();
+}
+
+TEST_F(NavigatorPagesTest, ContextTagsAndFreeParameters) {
+  WriteServerFile("db/DEMO/tags.pft",
+                  "'<p id=ctx title=\"db=',v1000,' moved=',v3000,' f0=',v1100,' f3=',v1103,"
+                  "' f1=',v1101,'\"></p>'");
+  // A tag that is not a number keeps the setting's tag.
+  Open("TALOR:1,,DEMO,tags?MODTAG_DBNAME=abc&FREEPAR0=a&FREEPAR3=b");
+  EXPECT_EQ(Context(), "db=DEMO moved= f0=a f3=b f1=");
+  Open("TALOR:1,,DEMO,tags?MODTAG_DBNAME=3000");
+  EXPECT_EQ(Context(), "db= moved=DEMO f0= f3= f1=");
+}
+
+TEST_F(NavigatorPagesTest, CachedResourceIsShownWithoutTheServer) {
+  // The server has no such file: only the cache can show it.
+  std::ofstream(workDir_ + "@TALOR_0__cached.gif", std::ios::binary) << "GIF89a";
+  Open("TALOR:3,0,,cached.gif");
+  EXPECT_NE(view_.DocumentType().find("GIF"), std::string::npos) << view_.DocumentType();
+  EXPECT_TRUE(ui_.messages().empty());
+}
+
+TEST_F(NavigatorPagesTest, RecordFileThatIsNoPictureBecomesALink) {
+  // Record 154 keeps an HTML page in its first image field.
+  WriteServerFile("pages/DEMO/attached.html",
+                  "<html><body><TALOR Type=\"1\" Value=\",154\"></TALOR></body></html>");
+  Open("TALOR:3,2,DEMO,attached.html");
+  std::vector<ElementHandle> links = view_.ElementsByTag("A");
+  ASSERT_EQ(links.size(), 1u) << view_.DocumentHtml();
+  const std::string href = view_.Attribute(links[0], "href").value_or("");
+  EXPECT_TRUE(href.starts_with("TALORFILE:" + workDir_ + "@TALOR_12_DEMO_154_1_")) << href;
+  EXPECT_TRUE(href.ends_with(".HTM")) << href;
+  EXPECT_EQ(view_.InnerHtml(links[0]), "О романе «Анна Каренина»");
 }
 
 TEST_F(NavigatorPagesTest, RefusedRequestsSayWhyOnThePage) {
