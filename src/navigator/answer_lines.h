@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "client/server_codes.h"
 #include "text/html_coding.h"
@@ -28,6 +30,20 @@ inline std::string JoinLinesFrom(const StringList& list, size_t from) {
     text += list[i].text;
   }
   return text;
+}
+
+// The non-empty words of a `|`-separated mark-word text, in order.
+inline std::vector<std::string_view> SplitMarkWords(std::string_view markWords) {
+  std::vector<std::string_view> words;
+  size_t start = 0;
+  while (start <= markWords.size()) {
+    const size_t bar = markWords.find('|', start);
+    std::string_view word = markWords.substr(start, bar - start);
+    if (!word.empty()) words.push_back(word);
+    if (bar == std::string_view::npos) break;
+    start = bar + 1;
+  }
+  return words;
 }
 
 // What a page shows in place of its hits when the server refused the

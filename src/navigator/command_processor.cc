@@ -262,13 +262,7 @@ std::string CommandProcessor::Frame(const CommandValues& values, std::string pag
 std::string CommandProcessor::MarkWords(const CommandValues& values, std::string page) const {
   if (values.markWords.empty()) return page;
   StringList terms;
-  size_t start = 0;
-  while (true) {
-    size_t bar = values.markWords.find('|', start);
-    terms.Add(Utf8UpperCase(std::string_view(values.markWords).substr(start, bar - start)));
-    if (bar == std::string::npos) break;
-    start = bar + 1;
-  }
+  for (std::string_view word : SplitMarkWords(values.markWords)) terms.Add(Utf8UpperCase(word));
   std::string copy;
   MarkTerms(page, terms, copy);
   return page;

@@ -6,6 +6,7 @@
 #include "barcode/barcode_image.h"
 #include "barcode/barcode_types.h"
 #include "barcode/fbarcode.h"
+#include "navigator/answer_lines.h"
 #include "navigator/work_files.h"
 #include "platform/file_io.h"
 #include "platform/image_underline.h"
@@ -102,17 +103,11 @@ bool PageWriter::WriteDocument(PageView& view, std::string_view page) {
 // the truncation mark for a full-text page or a truncated search.
 StringList PageWriter::MarkWordTerms(std::string_view markWords) const {
   StringList terms;
-  if (markWords.empty()) return terms;
   const std::string prefix = state_.params.Get(settings_, Param::PREFIX);
   const bool truncate = state_.params.Get(settings_, Param::COMMAND) == "10" ||
                         state_.params.Get(settings_, Param::TRUNCATE) == "1";
-  size_t start = 0;
-  while (start <= markWords.size()) {
-    size_t bar = markWords.find('|', start);
-    std::string_view word = markWords.substr(start, bar - start);
-    if (!word.empty()) terms.Add(prefix + std::string(word) + (truncate ? "$" : ""));
-    if (bar == std::string_view::npos) break;
-    start = bar + 1;
+  for (std::string_view word : SplitMarkWords(markWords)) {
+    terms.Add(prefix + std::string(word) + (truncate ? "$" : ""));
   }
   return terms;
 }
