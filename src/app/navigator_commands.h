@@ -9,6 +9,7 @@
 namespace talor {
 
 int RunRenderCommand(int argc, char** argv);
+int RunSendPageCommand(int argc, char** argv);
 
 }  // namespace talor
 

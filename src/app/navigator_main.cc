@@ -13,6 +13,7 @@ constexpr std::string_view kUsage =
     "\n"
     "Команды:\n"
     "  render     открыть страницы каталога без окна и напечатать готовый HTML\n"
+    "  send-page  передать запущенному навигатору страницу для показа\n"
     "\n"
     "talor-navigator КОМАНДА --help описывает параметры команды.\n";
 
@@ -21,6 +22,9 @@ constexpr std::string_view kUsage =
 int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "render") == 0) {
     return talor::RunRenderCommand(argc - 1, argv + 1);
+  }
+  if (argc >= 2 && std::strcmp(argv[1], "send-page") == 0) {
+    return talor::RunSendPageCommand(argc - 1, argv + 1);
   }
   const bool help =
       argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
