@@ -106,7 +106,7 @@ void FormatCatalogue(benchmark::State& state, const char* format) {
   for (auto _ : state) {
     talor::StringList& record = catalogue[next];
     next = next + 1 == catalogue.size() ? 0 : next + 1;
-    const int32_t code = engine.RunFormat(record, "IBIS", {}, talor::kFormatOutputCapacity, output,
+    const int32_t code = engine.RunFormat(record, "DEMO", {}, talor::kFormatOutputCapacity, output,
                                           std::string_view(format + 1));
     if (code != 0) {
       state.SkipWithError("format error");

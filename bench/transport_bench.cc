@@ -108,7 +108,7 @@ void BM_TransportExchange(benchmark::State& state) {
   transport.SetBlocking(state.range(0) != 0);
   StringList answer;
   for (auto _ : state) {
-    if (transport.RunCommand('K', "IBIS", answer) != ExchangeResult::Good) {
+    if (transport.RunCommand('K', "DEMO", answer) != ExchangeResult::Good) {
       state.SkipWithError("exchange failed");
       break;
     }

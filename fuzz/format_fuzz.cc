@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   talor::StringList result;
   if (data[0] % 2 == 0) {
     talor::StringList record = FixedRecord();
-    engine.FormatRecordByText(record, "IBIS", rest, result);
+    engine.FormatRecordByText(record, "DEMO", rest, result);
     return 0;
   }
   talor::StringList record{{"0", 0}, {"0", 7}, {"1", 0}};
@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     record.Add(std::string(hash == std::string_view::npos ? line : line.substr(hash + 1)), tag);
   }
   for (std::string_view format : kFixedFormats) {
-    engine.FormatRecordByText(record, "IBIS", format, result);
+    engine.FormatRecordByText(record, "DEMO", format, result);
   }
   return 0;
 }

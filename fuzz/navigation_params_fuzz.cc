@@ -37,9 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SearchSources sources;
   sources.stopWords = [] { return StringList{{"И", 0}, {"В", 0}}; };
   sources.selection = [] { return StringList{{"1", 0}, {"2", 0}}; };
-  SearchExpression built = BuildSearchExpression(params, settings, sources, "",
-                                                 params.Get(settings, Param::SEXP),
-                                                 params.Get(settings, Param::QUERY));
+  SearchExpression built =
+      BuildSearchExpression(params, settings, sources, "", params.Get(settings, Param::SEXP),
+                            params.Get(settings, Param::QUERY));
   (void)built;
   std::vector<FreeParameter> free = ReadFreeParameters(params, settings);
   (void)FormatSpec(free, settings, params.Get(settings, Param::PFTNAME));

@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   engine.maxOutput = 1 << 20;
   engine.uniforState.clock = [] { return talor::LocalTime{2024, 2, 29, 12, 0, 0}; };
   std::string output;
-  engine.RunFormat(record, "IBIS", {}, 64, output, "(&uf(v1),'|',&umarci(v1),'|',v910,/)");
-  engine.RunFormat(record, "IBIS", {}, 64, output, "(v1,&uf('AV1#*'),&uf('+4F1'),/)");
+  engine.RunFormat(record, "DEMO", {}, 64, output, "(&uf(v1),'|',&umarci(v1),'|',v910,/)");
+  engine.RunFormat(record, "DEMO", {}, 64, output, "(v1,&uf('AV1#*'),&uf('+4F1'),/)");
   return 0;
 }

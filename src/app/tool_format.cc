@@ -56,7 +56,7 @@ constexpr const char kHelp[] =
     "\n"
     "Примеры:\n"
     "  talor-tool format -e \"v200^a, ' : 'v200^e\" \"#200: ^aВойна и мир^eроман\"\n"
-    "  talor-tool format -d /srv/talor/IBIS -f brief -i books.txt --mfn 100\n";
+    "  talor-tool format -d /srv/talor/DEMO -f brief -i books.txt --mfn 100\n";
 
 struct Options {
   std::optional<std::string> formatText;

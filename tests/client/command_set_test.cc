@@ -98,80 +98,80 @@ INSTANTIATE_TEST_SUITE_P(
         ParameterCase{"Unregister", [](CommandSet& c) { return c.Unregister("ivanov", g_list); },
                       'B', "ivanov"},
         ParameterCase{"NoOperation", [](CommandSet& c) { return c.NoOperation(g_list); }, 'N', ""},
-        ParameterCase{"ReadMaxMfn", [](CommandSet& c) { return c.ReadMaxMfn("IBIS", g_list); }, 'O',
-                      "IBIS"},
+        ParameterCase{"ReadMaxMfn", [](CommandSet& c) { return c.ReadMaxMfn("DEMO", g_list); }, 'O',
+                      "DEMO"},
         ParameterCase{"ReadRecord",
-                      [](CommandSet& c) { return c.ReadRecord("IBIS", 17, true, g_list); }, 'C',
-                      "IBIS\n17\n1\n\n"},
+                      [](CommandSet& c) { return c.ReadRecord("DEMO", 17, true, g_list); }, 'C',
+                      "DEMO\n17\n1\n\n"},
         ParameterCase{"WriteRecord",
                       [](CommandSet& c) {
                         StringList record = SampleRecord();
-                        return c.WriteRecord("IBIS", false, true, g_list, record);
+                        return c.WriteRecord("DEMO", false, true, g_list, record);
                       },
                       'D',
-                      "IBIS\n0\n1\n12#0\x1f\x1e"
+                      "DEMO\n0\n1\n12#0\x1f\x1e"
                       "0#3\x1f\x1e"
                       "200#^aName\x1f\x1e"},
         ParameterCase{
             "FormatRange",
             [](CommandSet& c) {
-              return c.FormatRecords("IBIS", {{"0", 0}, {"1", 0}, {"10", 0}}, "@brief", g_list);
+              return c.FormatRecords("DEMO", {{"0", 0}, {"1", 0}, {"10", 0}}, "@brief", g_list);
             },
-            'G', "IBIS\n@brief\n0\n1\n10"},
+            'G', "DEMO\n@brief\n0\n1\n10"},
         ParameterCase{"FormatList",
                       [](CommandSet& c) {
-                        return c.FormatRecords("IBIS", {{"3", 0}, {"5", 0}, {"7", 0}, {"9", 0}},
+                        return c.FormatRecords("DEMO", {{"3", 0}, {"5", 0}, {"7", 0}, {"9", 0}},
                                                "@brief", g_list);
                       },
-                      'G', "IBIS\n@brief\n2\n5\n7\n9"},
+                      'G', "DEMO\n@brief\n2\n5\n7\n9"},
         ParameterCase{"FormatRecord",
-                      [](CommandSet& c) { return c.FormatRecord("IBIS", 5, "v200", g_list); }, 'G',
-                      "IBIS\nv200\n1\n5"},
+                      [](CommandSet& c) { return c.FormatRecord("DEMO", 5, "v200", g_list); }, 'G',
+                      "DEMO\nv200\n1\n5"},
         ParameterCase{"FormatClientRecord",
                       [](CommandSet& c) {
-                        return c.FormatClientRecord("IBIS", "v200", SampleRecord(), g_list);
+                        return c.FormatClientRecord("DEMO", "v200", SampleRecord(), g_list);
                       },
                       'G',
-                      "IBIS\nv200\n-2\n12#0\x1f\x1e"
+                      "DEMO\nv200\n-2\n12#0\x1f\x1e"
                       "0#3\x1f\x1e"
                       "200#^aName\x1f\x1e"},
         ParameterCase{"ReadTerms",
-                      [](CommandSet& c) { return c.ReadTerms("IBIS", "A=", 20, g_list, "@t"); },
-                      'H', "IBIS\nA=\n20\n@t"},
+                      [](CommandSet& c) { return c.ReadTerms("DEMO", "A=", 20, g_list, "@t"); },
+                      'H', "DEMO\nA=\n20\n@t"},
         ParameterCase{"ReadTermsForward",
-                      [](CommandSet& c) { return c.ReadTermsForward("IBIS", "A=", 20, g_list); },
-                      'H', "IBIS\nA=\n20"},
+                      [](CommandSet& c) { return c.ReadTermsForward("DEMO", "A=", 20, g_list); },
+                      'H', "DEMO\nA=\n20"},
         ParameterCase{"ReadTermsBackward",
-                      [](CommandSet& c) { return c.ReadTermsBackward("IBIS", "A=", 20, g_list); },
-                      'P', "IBIS\nA=\n20"},
+                      [](CommandSet& c) { return c.ReadTermsBackward("DEMO", "A=", 20, g_list); },
+                      'P', "DEMO\nA=\n20"},
         ParameterCase{"ReadPostings",
-                      [](CommandSet& c) { return c.ReadPostings("IBIS", "A=X", 1, g_list, 0); },
-                      'I', "IBIS\n1\n0\n\nA=X"},
+                      [](CommandSet& c) { return c.ReadPostings("DEMO", "A=X", 1, g_list, 0); },
+                      'I', "DEMO\n1\n0\n\nA=X"},
         ParameterCase{"ReadFormattedPostings",
                       [](CommandSet& c) {
                         StringList texts;
-                        return c.ReadFormattedPostings("IBIS", "A=X", 3, g_list, texts, "@f", 10);
+                        return c.ReadFormattedPostings("DEMO", "A=X", 3, g_list, texts, "@f", 10);
                       },
-                      'I', "IBIS\n3\n10\n@f\nA=X"},
+                      'I', "DEMO\n3\n10\n@f\nA=X"},
         ParameterCase{"ReadWordPositions",
                       [](CommandSet& c) {
-                        return c.ReadWordPositions("IBIS", 8, {{"ONE", 0}, {"TWO", 0}}, g_list);
+                        return c.ReadWordPositions("DEMO", 8, {{"ONE", 0}, {"TWO", 0}}, g_list);
                       },
-                      'V', "IBIS\n8\nONE\nTWO"},
+                      'V', "DEMO\n8\nONE\nTWO"},
         ParameterCase{
             "Search",
-            [](CommandSet& c) { return c.Search("IBIS", "\"A=X$\"", 10, g_list, "@brief", 1); },
-            'K', "IBIS\n\"A=X$\"\n10\n1\n@brief"},
+            [](CommandSet& c) { return c.Search("DEMO", "\"A=X$\"", 10, g_list, "@brief", 1); },
+            'K', "DEMO\n\"A=X$\"\n10\n1\n@brief"},
         ParameterCase{
             "ReadTextResource",
-            [](CommandSet& c) { return c.ReadTextResource(10, "IBIS", "brief.pft", g_list); }, 'L',
-            "10.IBIS.brief.pft"},
+            [](CommandSet& c) { return c.ReadTextResource(10, "DEMO", "brief.pft", g_list); }, 'L',
+            "10.DEMO.brief.pft"},
         ParameterCase{"ReadBinaryResource",
                       [](CommandSet& c) {
-                        c.ReadBinaryResource(10, "IBIS", "logo.gif", g_list, g_block);
+                        c.ReadBinaryResource(10, "DEMO", "logo.gif", g_list, g_block);
                         return ExchangeResult::Good;
                       },
-                      'L', "10.IBIS.@logo.gif"}),
+                      'L', "10.DEMO.@logo.gif"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct FullTextCase {
@@ -190,9 +190,9 @@ TEST_P(FullTextTest, SettingsLineJoinsTheQueryAndTheSettings) {
   reply_ = {"0", "2", "5#first", "9#second"};
   StringList result;
   EXPECT_EQ(
-      commands_.FullTextSearch("IBIS", "кошки и собаки", "q2", result, "opt", "@brief", 1, 20, ""),
+      commands_.FullTextSearch("DEMO", "кошки и собаки", "q2", result, "opt", "@brief", 1, 20, ""),
       ExchangeResult::Good);
-  EXPECT_EQ(ParameterBytes(LastRequest()), "IBIS\n\n20\n1\n@brief\n0\n0\nopt\n" + row.settingsLine);
+  EXPECT_EQ(ParameterBytes(LastRequest()), "DEMO\n\n20\n1\n@brief\n0\n0\nopt\n" + row.settingsLine);
   EXPECT_EQ(result, (StringList{{"0", 0}, {"2", 0}, {"first", 5}, {"second", 9}}));
 }
 
@@ -223,31 +223,31 @@ INSTANTIATE_TEST_SUITE_P(Settings, FullTextTest,
 TEST_F(CommandSetTest, AnswerLinesBecomeCountsAndTexts) {
   StringList result;
   reply_ = {"0", "3", "12#Первая запись", "15#", "7"};
-  ASSERT_EQ(commands_.Search("IBIS", "X", 10, result, "@", 1), ExchangeResult::Good);
+  ASSERT_EQ(commands_.Search("DEMO", "X", 10, result, "@", 1), ExchangeResult::Good);
   EXPECT_EQ(result, (StringList{{"0", 0}, {"3", 0}, {"Первая запись", 12}, {"", 15}, {"", 7}}));
 
   reply_ = {"0", "5#A=ONE#more", "1#A=TWO"};
-  ASSERT_EQ(commands_.ReadTermsForward("IBIS", "A=", 2, result), ExchangeResult::Good);
+  ASSERT_EQ(commands_.ReadTermsForward("DEMO", "A=", 2, result), ExchangeResult::Good);
   EXPECT_EQ(result, (StringList{{"0", 0}, {"A=ONE#more", 5}, {"A=TWO", 1}}));
 }
 
 TEST_F(CommandSetTest, AnswerLineThatIsNotANumberFailsWith2222) {
   StringList result;
   reply_ = {"0", "12#ok", "x1#broken"};
-  EXPECT_EQ(commands_.FormatRecords("IBIS", {{"0", 0}, {"1", 0}, {"2", 0}}, "@", result),
+  EXPECT_EQ(commands_.FormatRecords("DEMO", {{"0", 0}, {"1", 0}, {"2", 0}}, "@", result),
             ExchangeResult::Failed);
   EXPECT_EQ(result, (StringList{{"-2222", 0}}));
   reply_ = {"0", "1", "#empty count"};
-  EXPECT_EQ(commands_.Search("IBIS", "X", 10, result, "@", 1), ExchangeResult::Failed);
+  EXPECT_EQ(commands_.Search("DEMO", "X", 10, result, "@", 1), ExchangeResult::Failed);
   EXPECT_EQ(result, (StringList{{"-2222", 0}}));
 }
 
 TEST_F(CommandSetTest, PostingsWithoutCountKeepOnlyTheMfnPart) {
   StringList result;
   reply_ = {"0", "12#200#1#3", "nohash", "7#"};
-  ASSERT_EQ(commands_.ReadPostings("IBIS", "A=X", 1, result, 0), ExchangeResult::Good);
+  ASSERT_EQ(commands_.ReadPostings("DEMO", "A=X", 1, result, 0), ExchangeResult::Good);
   EXPECT_EQ(result, (StringList{{"0", 0}, {"12", 0}, {"0", 0}, {"7", 0}}));
-  ASSERT_EQ(commands_.ReadPostings("IBIS", "A=X", 1, result, 5), ExchangeResult::Good);
+  ASSERT_EQ(commands_.ReadPostings("DEMO", "A=X", 1, result, 5), ExchangeResult::Good);
   EXPECT_EQ(result[1].text, "12#200#1#3");
 }
 
@@ -255,13 +255,13 @@ TEST_F(CommandSetTest, FormattedPostingsSplitAfterTheFourthHash) {
   StringList result;
   StringList texts{{"stale", 0}};
   reply_ = {"0", "12#200#1#3#Text # with hash", "15#100#2#1#"};
-  ASSERT_EQ(commands_.ReadFormattedPostings("IBIS", "A=X", 1, result, texts, "@f", 10),
+  ASSERT_EQ(commands_.ReadFormattedPostings("DEMO", "A=X", 1, result, texts, "@f", 10),
             ExchangeResult::Good);
   EXPECT_EQ(result, (StringList{{"0", 0}, {"12#200#1#3", 0}, {"15#100#2#1", 0}}));
   EXPECT_EQ(texts, (StringList{{"Text # with hash", 12}, {"", 15}}));
 
   reply_ = {"0", "12#200#1#3#ok", "15#100#2"};
-  EXPECT_EQ(commands_.ReadFormattedPostings("IBIS", "A=X", 1, result, texts, "@f", 10),
+  EXPECT_EQ(commands_.ReadFormattedPostings("DEMO", "A=X", 1, result, texts, "@f", 10),
             ExchangeResult::Failed);
   EXPECT_EQ(result, (StringList{{"-2222", 0}}));
   EXPECT_TRUE(texts.empty());
@@ -270,25 +270,25 @@ TEST_F(CommandSetTest, FormattedPostingsSplitAfterTheFourthHash) {
 TEST_F(CommandSetTest, ReadRecordClearsTheLockFlagOnlyWithoutLock) {
   reply_ = {"0", "12#64", "0#3", "200#^aName"};
   StringList record;
-  ASSERT_EQ(commands_.ReadRecord("IBIS", 12, false, record), ExchangeResult::Good);
+  ASSERT_EQ(commands_.ReadRecord("DEMO", 12, false, record), ExchangeResult::Good);
   EXPECT_EQ(record, (StringList{{"0", 0}, {"0", 12}, {"3", 0}, {"^aName", 200}}));
-  ASSERT_EQ(commands_.ReadRecord("IBIS", 12, true, record), ExchangeResult::Good);
+  ASSERT_EQ(commands_.ReadRecord("DEMO", 12, true, record), ExchangeResult::Good);
   EXPECT_EQ(record[1], (ListLine{"64", 12}));
   // Other status values pass through: 65 is deleted and locked.
   reply_ = {"0", "12#65", "0#3"};
-  ASSERT_EQ(commands_.ReadRecord("IBIS", 12, false, record), ExchangeResult::Good);
+  ASSERT_EQ(commands_.ReadRecord("DEMO", 12, false, record), ExchangeResult::Good);
   EXPECT_EQ(record[1], (ListLine{"1", 12}));
 }
 
 TEST_F(CommandSetTest, AbsentRecordCarriesTheMfnAskedFor) {
   reply_ = {"-605"};
   StringList record;
-  ASSERT_EQ(commands_.ReadRecord("IBIS", 99, false, record), ExchangeResult::Good);
+  ASSERT_EQ(commands_.ReadRecord("DEMO", 99, false, record), ExchangeResult::Good);
   EXPECT_EQ(record, (StringList{{"-605", 0}, {"-605", 99}}));
   // Such a record is never written back.
   const int before = peer_.requestCount();
   StringList answer;
-  EXPECT_EQ(commands_.WriteRecord("IBIS", false, true, answer, record), ExchangeResult::Failed);
+  EXPECT_EQ(commands_.WriteRecord("DEMO", false, true, answer, record), ExchangeResult::Failed);
   EXPECT_EQ(peer_.requestCount(), before);
 }
 
@@ -297,7 +297,7 @@ TEST_F(CommandSetTest, WriteRecordTakesNewMfnAndRaisesTheVersion) {
   record[1].object = 0;
   StringList answer;
   reply_ = {"0", "31#0"};
-  ASSERT_EQ(commands_.WriteRecord("IBIS", false, true, answer, record), ExchangeResult::Good);
+  ASSERT_EQ(commands_.WriteRecord("DEMO", false, true, answer, record), ExchangeResult::Good);
   EXPECT_EQ(record, (StringList{{"0", 0}, {"0", 31}, {"4", 0}, {"^aName", 200}}));
 }
 
@@ -305,11 +305,11 @@ TEST_F(CommandSetTest, WriteRecordWithACodeOnlyAnswer) {
   StringList record = SampleRecord();
   StringList answer;
   reply_ = {"0", "-603"};
-  ASSERT_EQ(commands_.WriteRecord("IBIS", false, true, answer, record), ExchangeResult::Good);
+  ASSERT_EQ(commands_.WriteRecord("DEMO", false, true, answer, record), ExchangeResult::Good);
   EXPECT_EQ(record[0].text, "-603");
   EXPECT_EQ(answer, (StringList{{"-603", 0}}));
   reply_ = {"0", "oops"};
-  ASSERT_EQ(commands_.WriteRecord("IBIS", false, true, answer, record), ExchangeResult::Good);
+  ASSERT_EQ(commands_.WriteRecord("DEMO", false, true, answer, record), ExchangeResult::Good);
   EXPECT_EQ(answer, (StringList{{"-2222", 0}}));
 }
 
@@ -326,7 +326,7 @@ TEST_F(CommandSetTest, WriteRecordTakesTheRecordAsTheServerStoresIt) {
     StringList record = SampleRecord();
     StringList answer;
     reply_ = {"12", "12#0", stored};
-    ASSERT_EQ(commands_.WriteRecord("IBIS", false, true, answer, record), ExchangeResult::Good);
+    ASSERT_EQ(commands_.WriteRecord("DEMO", false, true, answer, record), ExchangeResult::Good);
     EXPECT_EQ(record, expected) << stored;
   }
 }
@@ -337,7 +337,7 @@ TEST_F(CommandSetTest, WriteRecordVersionConflictKeepsTheHeaderOnly) {
   reply_ = {"-608", "-608#0",
             "0#9\x1f\x1e"
             "200#^aTheirs\x1f\x1e"};
-  ASSERT_EQ(commands_.WriteRecord("IBIS", false, true, answer, record), ExchangeResult::Good);
+  ASSERT_EQ(commands_.WriteRecord("DEMO", false, true, answer, record), ExchangeResult::Good);
   EXPECT_EQ(answer, (StringList{{"-608", 0}}));
   EXPECT_EQ(record[0].text, "-608");
   EXPECT_EQ(record[2].text, "9");
@@ -351,7 +351,7 @@ TEST_F(CommandSetTest, WriteRecordsUpdatesEachSentRecordText) {
   StringList texts{{RecordToText(first), 0}, {"", 0}, {RecordToText(second), 0}};
   reply_ = {"0", "40#0", "-603"};
   StringList answer;
-  ASSERT_EQ(commands_.WriteRecords("IBIS", false, true, answer, texts), ExchangeResult::Good);
+  ASSERT_EQ(commands_.WriteRecords("DEMO", false, true, answer, texts), ExchangeResult::Good);
   StringList updated;
   RecordFromText(texts[0].text, updated);
   EXPECT_EQ(updated[1], (ListLine{"0", 40}));
@@ -361,7 +361,7 @@ TEST_F(CommandSetTest, WriteRecordsUpdatesEachSentRecordText) {
   EXPECT_EQ(updated[3].text, "^aOther");
   // The empty text was not sent: two records follow the three switches.
   EXPECT_EQ(ParameterBytes(LastRequest()),
-            "IBIS\n0\n1\n" + RecordToLine(first) + "\n" + RecordToLine(second));
+            "DEMO\n0\n1\n" + RecordToLine(first) + "\n" + RecordToLine(second));
 }
 
 TEST_F(CommandSetTest, RegisterAtDropsLineOneOfAGoodAnswer) {
@@ -383,20 +383,20 @@ TEST_F(CommandSetTest, RegisterAtDropsLineOneOfAGoodAnswer) {
 TEST_F(CommandSetTest, CachedTextIsReadOnceWhateverTheLetterCase) {
   reply_ = {"first line\x1f\x1esecond line\x1f\x1e"};
   StringList result;
-  ASSERT_EQ(commands_.ReadCachedText(10, "IBIS", "brief.pft", result), ExchangeResult::Good);
+  ASSERT_EQ(commands_.ReadCachedText(10, "DEMO", "brief.pft", result), ExchangeResult::Good);
   EXPECT_EQ(result, (StringList{{"first line", 0}, {"second line", 0}}));
-  ASSERT_EQ(commands_.ReadCachedText(10, "ibis", "BRIEF.PFT", result), ExchangeResult::Good);
+  ASSERT_EQ(commands_.ReadCachedText(10, "demo", "BRIEF.PFT", result), ExchangeResult::Good);
   EXPECT_EQ(result.size(), 2u);
   EXPECT_EQ(peer_.requestCount(), 1);
   commands_.ClearResourceCache();
-  ASSERT_EQ(commands_.ReadCachedText(10, "IBIS", "brief.pft", result), ExchangeResult::Good);
+  ASSERT_EQ(commands_.ReadCachedText(10, "DEMO", "brief.pft", result), ExchangeResult::Good);
   EXPECT_EQ(peer_.requestCount(), 2);
 }
 
 TEST_F(CommandSetTest, CachedTextOfOneEmptyLineIsEmpty) {
   reply_ = {""};
   StringList result{{"old", 0}};
-  ASSERT_EQ(commands_.ReadCachedText(10, "IBIS", "empty.txt", result), ExchangeResult::Good);
+  ASSERT_EQ(commands_.ReadCachedText(10, "DEMO", "empty.txt", result), ExchangeResult::Good);
   EXPECT_TRUE(result.empty());
 }
 
@@ -407,7 +407,7 @@ TEST_F(CommandSetTest, ResourceErrorAsksAndRetriesUntilNo) {
   ui_.QueueMessageAnswer(ModalResult::Yes);
   ui_.QueueMessageAnswer(ModalResult::Yes);
   StringList result;
-  ASSERT_EQ(commands_.ReadCachedText(10, "IBIS", "x.pft", result), ExchangeResult::Good);
+  ASSERT_EQ(commands_.ReadCachedText(10, "DEMO", "x.pft", result), ExchangeResult::Good);
   EXPECT_EQ(result, (StringList{{"text", 0}}));
   ASSERT_EQ(ui_.messages().size(), 2u);
   EXPECT_EQ(ui_.messages()[0].text, "Ошибка при получении ресурса (-601). Повторить?");
@@ -415,12 +415,12 @@ TEST_F(CommandSetTest, ResourceErrorAsksAndRetriesUntilNo) {
 
   replyFor_ = [](const PeerRequest&, int) { return std::vector<std::string>{"-601"}; };
   ui_.QueueMessageAnswer(ModalResult::No);
-  EXPECT_EQ(commands_.ReadCachedText(10, "IBIS", "y.pft", result), ExchangeResult::Failed);
+  EXPECT_EQ(commands_.ReadCachedText(10, "DEMO", "y.pft", result), ExchangeResult::Failed);
   EXPECT_EQ(result, (StringList{{"-601", 0}}));
   // A failure is not cached: the next read asks the server again.
   const int before = peer_.requestCount();
   ui_.QueueMessageAnswer(ModalResult::No);
-  commands_.ReadCachedText(10, "IBIS", "y.pft", result);
+  commands_.ReadCachedText(10, "DEMO", "y.pft", result);
   EXPECT_EQ(peer_.requestCount(), before + 1);
 }
 
@@ -428,12 +428,12 @@ TEST_F(CommandSetTest, CachedBinaryIsACopyKeyedWithoutTheAt) {
   binary_ = std::string("GIF89a\0\x01", 8);
   StringList result;
   std::string block;
-  ASSERT_EQ(commands_.ReadCachedBinary(10, "IBIS", "logo.gif", result, block),
+  ASSERT_EQ(commands_.ReadCachedBinary(10, "DEMO", "logo.gif", result, block),
             ExchangeResult::Good);
   EXPECT_EQ(block, *binary_);
   binary_ = "changed";
   std::string again;
-  ASSERT_EQ(commands_.ReadCachedBinary(10, "IBIS", "LOGO.GIF", result, again),
+  ASSERT_EQ(commands_.ReadCachedBinary(10, "DEMO", "LOGO.GIF", result, again),
             ExchangeResult::Good);
   EXPECT_EQ(again, std::string("GIF89a\0\x01", 8));
   EXPECT_EQ(peer_.requestCount(), 1);
@@ -443,7 +443,7 @@ TEST_F(CommandSetTest, BinaryResourceWithoutBinaryDataFails) {
   reply_ = {"-601"};
   StringList result;
   std::string block = "kept";
-  EXPECT_EQ(commands_.ReadCachedBinary(10, "IBIS", "none.gif", result, block),
+  EXPECT_EQ(commands_.ReadCachedBinary(10, "DEMO", "none.gif", result, block),
             ExchangeResult::Failed);
   EXPECT_EQ(block, "kept");
   EXPECT_EQ(result, (StringList{{"-601", 0}}));

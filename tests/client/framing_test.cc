@@ -42,9 +42,9 @@ TEST(RequestHeaderTest, SearchRequestBytes) {
   EXPECT_EQ('K', identity.currentCommand);
   EXPECT_EQ(1, identity.stopCounter);
 
-  std::string request = *header + "IBIS\n\"A=SMITH$\"";
+  std::string request = *header + "DEMO\n\"A=SMITH$\"";
   std::string packet = FramePlainPacket('K', request);
-  const std::string body = "K\nR\nK\n123456\n5\nsecret\nlibrarian\n\n\n\nIBIS\n\"A=SMITH$\"";
+  const std::string body = "K\nR\nK\n123456\n5\nsecret\nlibrarian\n\n\n\nDEMO\n\"A=SMITH$\"";
   EXPECT_EQ(std::to_string(body.size()) + "\n" + body, packet);
   EXPECT_EQ("50\n", packet.substr(0, 3));
 }
@@ -98,21 +98,21 @@ TEST(RequestFramingTest, StopPacketLevels) {
 
 TEST(ResendTest, DiffersInSequenceMarkAndLineEnds) {
   SessionIdentity identity = MakeIdentity();
-  std::string request = *BuildRequestHeader(identity, 'C') + "IBIS\n12\n0\n\n";
+  std::string request = *BuildRequestHeader(identity, 'C') + "DEMO\n12\n0\n\n";
   ASSERT_TRUE(PrepareResend(identity, request));
   EXPECT_EQ("6", identity.sequenceNumber);
-  EXPECT_EQ("R\r\nC\r\n123456\r\n6\r\nsecret\r\nlibrarian\r\n\r\n\r\n1\r\nIBIS\r\n12\r\n0\r\n\r\n",
+  EXPECT_EQ("R\r\nC\r\n123456\r\n6\r\nsecret\r\nlibrarian\r\n\r\n\r\n1\r\nDEMO\r\n12\r\n0\r\n\r\n",
             request);
   ASSERT_TRUE(PrepareResend(identity, request));
-  EXPECT_EQ("R\r\nC\r\n123456\r\n7\r\nsecret\r\nlibrarian\r\n\r\n\r\n1\r\nIBIS\r\n12\r\n0\r\n\r\n",
+  EXPECT_EQ("R\r\nC\r\n123456\r\n7\r\nsecret\r\nlibrarian\r\n\r\n\r\n1\r\nDEMO\r\n12\r\n0\r\n\r\n",
             request);
 }
 
 TEST(ResendTest, ParameterWithoutLineEndGainsOne) {
   SessionIdentity identity = MakeIdentity();
-  std::string request = *BuildRequestHeader(identity, 'O') + "IBIS";
+  std::string request = *BuildRequestHeader(identity, 'O') + "DEMO";
   ASSERT_TRUE(PrepareResend(identity, request));
-  EXPECT_EQ("R\r\nO\r\n123456\r\n6\r\nsecret\r\nlibrarian\r\n\r\n\r\n1\r\nIBIS\r\n", request);
+  EXPECT_EQ("R\r\nO\r\n123456\r\n6\r\nsecret\r\nlibrarian\r\n\r\n\r\n1\r\nDEMO\r\n", request);
 }
 
 TEST(ResendTest, RefusedWithoutFullHeader) {

@@ -18,8 +18,8 @@ TEST_P(ResourceCacheKeyTest, PathsDifferingInLetterCaseShareAKey) {
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, ResourceCacheKeyTest,
-    ::testing::Values(KeyCase{"10.ibis.brief.pft", "10.IBIS.BRIEF.PFT"},
-                      KeyCase{"10.IBIS.@Logo.gif", "10.IBIS.@LOGO.GIF"},
+    ::testing::Values(KeyCase{"10.demo.brief.pft", "10.DEMO.BRIEF.PFT"},
+                      KeyCase{"10.DEMO.@Logo.gif", "10.DEMO.@LOGO.GIF"},
                       // UTF-8 names are upper-cased by the Unicode rules.
                       KeyCase{"10.каталог.опись.pft", "10.КАТАЛОГ.ОПИСЬ.PFT"},
                       // Bytes that are not UTF-8 are taken as ANSI (Windows-1251).
@@ -29,20 +29,20 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ResourceCacheTest, TextAndBinaryEntriesAreSeparateAndClearEmptiesBoth) {
   ResourceCache cache;
-  cache.StoreText("10.IBIS.x", StringList{{"text", 0}});
-  cache.StoreBinary("10.IBIS.x", std::string("\0\1", 2));
-  ASSERT_NE(cache.FindText("10.ibis.X"), nullptr);
-  EXPECT_EQ(*cache.FindText("10.ibis.X"), (StringList{{"text", 0}}));
-  ASSERT_NE(cache.FindBinary("10.IBIS.X"), nullptr);
-  EXPECT_EQ(cache.FindBinary("10.IBIS.X")->size(), 2u);
-  EXPECT_EQ(cache.FindText("10.IBIS.y"), nullptr);
-  cache.StoreText("10.ibis.X", StringList{{"newer", 0}});
-  EXPECT_EQ((*cache.FindText("10.IBIS.x"))[0].text, "newer");
+  cache.StoreText("10.DEMO.x", StringList{{"text", 0}});
+  cache.StoreBinary("10.DEMO.x", std::string("\0\1", 2));
+  ASSERT_NE(cache.FindText("10.demo.X"), nullptr);
+  EXPECT_EQ(*cache.FindText("10.demo.X"), (StringList{{"text", 0}}));
+  ASSERT_NE(cache.FindBinary("10.DEMO.X"), nullptr);
+  EXPECT_EQ(cache.FindBinary("10.DEMO.X")->size(), 2u);
+  EXPECT_EQ(cache.FindText("10.DEMO.y"), nullptr);
+  cache.StoreText("10.demo.X", StringList{{"newer", 0}});
+  EXPECT_EQ((*cache.FindText("10.DEMO.x"))[0].text, "newer");
   EXPECT_EQ(cache.size(), 2u);
   cache.Clear();
   EXPECT_EQ(cache.size(), 0u);
-  EXPECT_EQ(cache.FindText("10.IBIS.x"), nullptr);
-  EXPECT_EQ(cache.FindBinary("10.IBIS.x"), nullptr);
+  EXPECT_EQ(cache.FindText("10.DEMO.x"), nullptr);
+  EXPECT_EQ(cache.FindBinary("10.DEMO.x"), nullptr);
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ class TermCollectorTest : public ::testing::Test {
 
 TEST_F(TermCollectorTest, ForwardSkipsEmptyTermsAndContinuesOverPortions) {
   Serve(Dictionary(kTerms));
-  EXPECT_EQ(CollectTermsForward(commands_, "IBIS", "A=B", 3, result_), 1);
+  EXPECT_EQ(CollectTermsForward(commands_, "DEMO", "A=B", 3, result_), 1);
   EXPECT_EQ(result_, (StringList{{"0", 0}, {"A=B", 2}, {"A=D", 4}, {"A=E", 1}}));
   // The second portion started at the last term of the first.
   ASSERT_EQ(peer_->requestCount(), 2);
@@ -75,32 +75,32 @@ TEST_F(TermCollectorTest, ForwardSkipsEmptyTermsAndContinuesOverPortions) {
 
 TEST_F(TermCollectorTest, ExhaustedDictionaryWithAbsentStartIsMarkedMinusOne) {
   Serve(Dictionary(kTerms));
-  EXPECT_EQ(CollectTermsForward(commands_, "IBIS", "A=BB", 5, result_), 1);
+  EXPECT_EQ(CollectTermsForward(commands_, "DEMO", "A=BB", 5, result_), 1);
   EXPECT_EQ(result_, (StringList{{"-1", 0}, {"A=D", 4}, {"A=E", 1}, {"A=F", 3}}));
   EXPECT_EQ(peer_->requestCount(), 1);
 }
 
 TEST_F(TermCollectorTest, StartTermMatchesAfterUpperCasing) {
   Serve(Dictionary({{"КОТ", 2}}));
-  EXPECT_EQ(CollectTermsForward(commands_, "IBIS", "КОТ", 5, result_), 1);
+  EXPECT_EQ(CollectTermsForward(commands_, "DEMO", "КОТ", 5, result_), 1);
   EXPECT_EQ(result_[0].text, "0");
   Serve([](const PeerRequest& request, int) {
     return PeerReply{AnswerBytes(request, {"0", "2#КОТ"})};
   });
-  EXPECT_EQ(CollectTermsForward(commands_, "IBIS", "кот", 5, result_), 1);
+  EXPECT_EQ(CollectTermsForward(commands_, "DEMO", "кот", 5, result_), 1);
   EXPECT_EQ(result_, (StringList{{"0", 0}, {"КОТ", 2}}));
 }
 
 TEST_F(TermCollectorTest, BackwardReadsDownFromTheStart) {
   Serve(Dictionary(kTerms));
-  EXPECT_EQ(CollectTermsBackward(commands_, "IBIS", "A=E", 3, result_), 1);
+  EXPECT_EQ(CollectTermsBackward(commands_, "DEMO", "A=E", 3, result_), 1);
   EXPECT_EQ(result_, (StringList{{"0", 0}, {"A=E", 1}, {"A=D", 4}, {"A=B", 2}}));
   EXPECT_EQ(peer_->requests()[0].command(), "P");
 }
 
 TEST_F(TermCollectorTest, EmptyDictionaryGivesOnlyTheMarker) {
   Serve(Dictionary({}));
-  EXPECT_EQ(CollectTermsForward(commands_, "IBIS", "A=", 10, result_), 1);
+  EXPECT_EQ(CollectTermsForward(commands_, "DEMO", "A=", 10, result_), 1);
   EXPECT_EQ(result_, (StringList{{"-1", 0}}));
 }
 
@@ -109,7 +109,7 @@ TEST_F(TermCollectorTest, DictionaryThatMakesNoProgressDoesNotHoldTheLoop) {
   Serve([](const PeerRequest& request, int) {
     return PeerReply{AnswerBytes(request, {"0", "0#A=A"})};
   });
-  EXPECT_EQ(CollectTermsForward(commands_, "IBIS", "A=A", 1, result_), 1);
+  EXPECT_EQ(CollectTermsForward(commands_, "DEMO", "A=A", 1, result_), 1);
   EXPECT_EQ(result_, (StringList{{"-1", 0}}));
   EXPECT_EQ(peer_->requestCount(), 1);
 }
@@ -119,7 +119,7 @@ TEST_F(TermCollectorTest, FailedRequestKeepsWhatWasCollected) {
     if (index == 0) return PeerReply{AnswerBytes(request, {"0", "1#A=A", "2#A=B", "0#A=C"})};
     return PeerReply{AnswerBytes(request, {"0", "x#broken"})};
   });
-  EXPECT_EQ(CollectTermsForward(commands_, "IBIS", "A=A", 3, result_), 2);
+  EXPECT_EQ(CollectTermsForward(commands_, "DEMO", "A=A", 3, result_), 2);
   EXPECT_EQ(result_, (StringList{{"0", 0}, {"A=A", 1}, {"A=B", 2}}));
   EXPECT_EQ(peer_->requestCount(), 2);
 }

@@ -86,7 +86,7 @@ class TransportTest : public ::testing::Test {
 TEST_F(TransportTest, GoodExchangeSendsThePacketAndStripsTheAnswerHeader) {
   FakePeer peer(Answer({"0", "first", "second"}));
   Connect(peer);
-  EXPECT_EQ(Run('K', "IBIS\n\"A=X$\"\n10"), ExchangeResult::Good);
+  EXPECT_EQ(Run('K', "DEMO\n\"A=X$\"\n10"), ExchangeResult::Good);
   EXPECT_EQ(answer_, (StringList{{"0", 0}, {"first", 0}, {"second", 0}}));
 
   ASSERT_EQ(peer.requestCount(), 1);
@@ -98,7 +98,7 @@ TEST_F(TransportTest, GoodExchangeSendsThePacketAndStripsTheAnswerHeader) {
   EXPECT_EQ(request.Line(5), "secret");
   EXPECT_EQ(request.Line(6), "reader");
   EXPECT_FALSE(request.resent());
-  EXPECT_EQ(request.parameters(), (std::vector<std::string>{"IBIS", "\"A=X$\"", "10"}));
+  EXPECT_EQ(request.parameters(), (std::vector<std::string>{"DEMO", "\"A=X$\"", "10"}));
   // The length line counts every byte after it.
   const size_t lf = request.bytes.find('\n');
   EXPECT_EQ(std::stoul(request.bytes.substr(0, lf)), request.bytes.size() - lf - 1);
@@ -136,7 +136,7 @@ class CorruptAnswerTest : public TransportTest,
 TEST_P(CorruptAnswerTest, FiveSilentResendsThenTheQuestionAndNoEndsTheApplication) {
   FakePeer peer(CorruptFirst(1000, GetParam().shape));
   Connect(peer);
-  EXPECT_EQ(Run('C', "IBIS\n1\n0\n\n"), ExchangeResult::Failed);
+  EXPECT_EQ(Run('C', "DEMO\n1\n0\n\n"), ExchangeResult::Failed);
   EXPECT_EQ(peer.requestCount(), 6);
   ASSERT_EQ(ui_.messages().size(), 1u);
   EXPECT_EQ(ui_.messages()[0].caption, "Внимание!");
@@ -151,7 +151,7 @@ TEST_P(CorruptAnswerTest, FiveSilentResendsThenTheQuestionAndNoEndsTheApplicatio
 TEST_P(CorruptAnswerTest, OneCorruptAnswerIsResentSilentlyAsARepeat) {
   FakePeer peer(CorruptFirst(1, GetParam().shape));
   Connect(peer);
-  EXPECT_EQ(Run('C', "IBIS\n1\n0\n\n"), ExchangeResult::Good);
+  EXPECT_EQ(Run('C', "DEMO\n1\n0\n\n"), ExchangeResult::Good);
   EXPECT_EQ(answer_, (StringList{{"0", 0}, {"ok", 0}}));
   EXPECT_TRUE(ui_.messages().empty());
   const auto requests = peer.requests();
@@ -298,7 +298,7 @@ TEST_F(TransportTest, ThreeStopPressesSendLevelsZeroOneOneAndAskTheQuestion) {
     Eventually(loop_, [&] { return peer.stops().size() >= expected; });
   });
   stopButton.Start();
-  EXPECT_EQ(Run('K', "IBIS\nX\n10\n1\n@"), ExchangeResult::Failed);
+  EXPECT_EQ(Run('K', "DEMO\nX\n10\n1\n@"), ExchangeResult::Failed);
   stopButton.Stop();
   EXPECT_EQ(presses, 3);
   ASSERT_TRUE(Eventually(loop_, [&] { return peer.stops().size() == 3; }));
@@ -353,12 +353,12 @@ TEST_F(TransportTest, SecondOperationFromATimerDuringAnExchangeIsRefusedWithBusy
   StringList nestedAnswer{{"untouched", 0}};
   LoopTimer other(loop_, milliseconds(50), [&] {
     other.Stop();
-    nested = transport_.RunCommand('C', "IBIS\n1\n0\n\n", nestedAnswer);
+    nested = transport_.RunCommand('C', "DEMO\n1\n0\n\n", nestedAnswer);
     // A no-operation tick during the exchange sends nothing either.
     transport_.TimerNoOperationTimer();
   });
   other.Start();
-  EXPECT_EQ(Run('K', "IBIS"), ExchangeResult::Good);
+  EXPECT_EQ(Run('K', "DEMO"), ExchangeResult::Good);
   EXPECT_EQ(nested, ExchangeResult::Busy);
   EXPECT_EQ(nestedAnswer, (StringList{{"untouched", 0}}));
   EXPECT_EQ(peer.requestCount(), 1);
@@ -370,7 +370,7 @@ TEST_F(TransportTest, SecondOperationFromATimerDuringAnExchangeIsRefusedWithBusy
         transport_.RunCommand('A', "u\np", nestedAnswer, Transport::CommandKind::Registration);
   });
   late.Start();
-  EXPECT_EQ(Run('K', "IBIS"), ExchangeResult::Good);
+  EXPECT_EQ(Run('K', "DEMO"), ExchangeResult::Good);
   EXPECT_EQ(registration, ExchangeResult::Busy);
   EXPECT_EQ(peer.requestCount(), 2);
 }
@@ -379,7 +379,7 @@ TEST_F(TransportTest, NoOperationTimerStartsWithTheFirstExchangeAndSendsN) {
   FakePeer peer(Answer({"0"}));
   Connect(peer);
   EXPECT_FALSE(transport_.noOperationTimerEnabled());
-  Run('K', "IBIS");
+  Run('K', "DEMO");
   EXPECT_TRUE(transport_.noOperationTimerEnabled());
   transport_.TimerNoOperationTimer();
   ASSERT_EQ(peer.requestCount(), 2);
@@ -396,7 +396,7 @@ TEST_F(TransportTest, BinaryDataAfterTheMarkerBecomesTheBinaryBlock) {
     return PeerReply{AnswerBytes(request, {"0"}, shape)};
   });
   Connect(peer);
-  EXPECT_EQ(Run('L', "10.IBIS.@logo.png"), ExchangeResult::Good);
+  EXPECT_EQ(Run('L', "10.DEMO.@logo.png"), ExchangeResult::Good);
   EXPECT_EQ(transport_.binaryBlock(), binary);
   EXPECT_EQ(answer_, (StringList{{"0", 0}}));
 }
@@ -406,7 +406,7 @@ TEST_F(TransportTest, LargeAnswerArrivesWhole) {
   for (int i = 0; i < 20000; ++i) lines.push_back(std::to_string(i) + "#" + std::string(50, 'x'));
   FakePeer peer(Answer(lines));
   Connect(peer);
-  EXPECT_EQ(Run('K', "IBIS"), ExchangeResult::Good);
+  EXPECT_EQ(Run('K', "DEMO"), ExchangeResult::Good);
   ASSERT_EQ(answer_.size(), lines.size());
   EXPECT_EQ(answer_[19999].text, lines[19999]);
   EXPECT_EQ(answer_[20000].text, lines[20000]);
@@ -454,7 +454,7 @@ TEST_F(TransportTest, Port80TunnelsThroughTheGatewayAndClosesAtTheEndMarker) {
       80);
   if (!peer.listening()) GTEST_SKIP() << "port 80 on loopback is not available";
   transport_.SetServer("127.0.0.1", "80", "R");
-  EXPECT_EQ(Run('K', "IBIS\nX"), ExchangeResult::Good);
+  EXPECT_EQ(Run('K', "DEMO\nX"), ExchangeResult::Good);
   EXPECT_EQ(answer_, (StringList{{"0", 0}, {"через шлюз", 0}}));
   ASSERT_EQ(peer.requestCount(), 1);
   const PeerRequest request = peer.requests()[0];

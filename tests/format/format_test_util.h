@@ -46,7 +46,7 @@ inline std::ostream& operator<<(std::ostream& out, const Outcome& outcome) {
 // Runs `format` (already loaded text) over `record` with `engine`.
 inline Outcome Apply(FormatEngine& engine, std::string_view format, StringList record) {
   Outcome outcome;
-  outcome.code = engine.RunFormat(record, "IBIS", {}, 16, outcome.output, format);
+  outcome.code = engine.RunFormat(record, "DEMO", {}, 16, outcome.output, format);
   return outcome;
 }
 

@@ -192,10 +192,10 @@ TEST(EngineLifecycleTest, NestedStartsKeepGlobalsUntilTheLastStop) {
   StringList record = MakeRecord({});
   StringList result;
   StopFormatEngine();
-  EXPECT_EQ(0, FormatRecordByText(record, "IBIS", "g0", result));
+  EXPECT_EQ(0, FormatRecordByText(record, "DEMO", "g0", result));
   EXPECT_EQ("kept", result.Join("|"));
   StopFormatEngine();
-  EXPECT_EQ(0, FormatRecordByText(record, "IBIS", "g0", result));
+  EXPECT_EQ(0, FormatRecordByText(record, "DEMO", "g0", result));
   EXPECT_EQ("", result.Join("|"));
   StopFormatEngine();  // unmatched: nothing happens
 }

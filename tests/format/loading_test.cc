@@ -46,7 +46,7 @@ class FormatByNameTest : public ::testing::Test {
   std::string Format(std::string_view name) {
     StringList record = MakeRecord({{200, "^aTitle"}, {101, "rus"}});
     StringList result;
-    const int32_t code = engine.FormatRecordByName(record, "IBIS", name, result);
+    const int32_t code = engine.FormatRecordByName(record, "DEMO", name, result);
     if (code != 0) return "error " + std::to_string(code);
     return result.Join("|");
   }
@@ -88,15 +88,15 @@ TEST(FormatByTextTest, InlineTextAndLines) {
   FormatEngine engine;
   StringList record = MakeRecord({{101, "rus"}});
   StringList result;
-  EXPECT_EQ(0, engine.FormatRecordByText(record, "IBIS", "'a'\x1A'b' /* 'c'", result));
+  EXPECT_EQ(0, engine.FormatRecordByText(record, "DEMO", "'a'\x1A'b' /* 'c'", result));
   EXPECT_EQ("ab", result.Join("|"));
-  EXPECT_EQ(0, engine.FormatRecordByText(record, "IBIS", "'\xE0'", result));
+  EXPECT_EQ(0, engine.FormatRecordByText(record, "DEMO", "'\xE0'", result));
   EXPECT_EQ("а", result.Join("|"));
-  EXPECT_EQ(0, engine.FormatRecordByText(record, "IBIS", "!'а'", result));
+  EXPECT_EQ(0, engine.FormatRecordByText(record, "DEMO", "!'а'", result));
   EXPECT_EQ("а", result.Join("|"));
-  EXPECT_EQ(0, engine.FormatRecordByLines(record, "IBIS", {{"'a' /* c"}, {"#v101"}}, result));
+  EXPECT_EQ(0, engine.FormatRecordByLines(record, "DEMO", {{"'a' /* c"}, {"#v101"}}, result));
   EXPECT_EQ("a|rus", result.Join("|"));
-  EXPECT_EQ(99, engine.FormatRecordByText(record, "IBIS", "'a' ?", result));
+  EXPECT_EQ(99, engine.FormatRecordByText(record, "DEMO", "'a' ?", result));
   EXPECT_EQ("a", result.Join("|"));
 }
 
@@ -126,24 +126,24 @@ TEST(ServerFallbackTest, TheServerFormatsWhatTheEngineCannot) {
   StringList result;
 
   server.answer = StringList{{"0"}, {"line one"}, {"line two"}};
-  EXPECT_EQ(0, engine.FormatRecordByName(record, "IBIS", "refs", result));
+  EXPECT_EQ(0, engine.FormatRecordByName(record, "DEMO", "refs", result));
   EXPECT_EQ("line one|line two", result.Join("|"));
   EXPECT_EQ("@refs", server.lastSpec);
-  EXPECT_EQ("IBIS", server.lastDatabase);
+  EXPECT_EQ("DEMO", server.lastDatabase);
   EXPECT_EQ(12, server.lastMfn);
 
-  EXPECT_EQ(0, engine.FormatRecordByText(record, "IBIS", "'a',ref(3,v200)", result));
+  EXPECT_EQ(0, engine.FormatRecordByText(record, "DEMO", "'a',ref(3,v200)", result));
   EXPECT_EQ("!'a',ref(3,v200)", server.lastSpec);
 
   server.answer = StringList{{"-140"}};
-  EXPECT_EQ(-140, engine.FormatRecordByName(record, "IBIS", "refs", result));
+  EXPECT_EQ(-140, engine.FormatRecordByName(record, "DEMO", "refs", result));
   EXPECT_EQ("", result.Join("|"));
 
   server.answer = StringList{{"garbage"}, {"x"}};
-  EXPECT_EQ(-2222, engine.FormatRecordByName(record, "IBIS", "refs", result));
+  EXPECT_EQ(-2222, engine.FormatRecordByName(record, "DEMO", "refs", result));
 
   server.answer = std::nullopt;
-  EXPECT_EQ(999, engine.FormatRecordByName(record, "IBIS", "refs", result));
+  EXPECT_EQ(999, engine.FormatRecordByName(record, "DEMO", "refs", result));
 }
 
 TEST(PostProcessingTest, MarkerAndMarkupInRunFormat) {
@@ -161,7 +161,7 @@ TEST(PostProcessingTest, MarkerAndMarkupInRunFormat) {
   for (const Row& row : rows) {
     std::string output;
     StringList record = MakeRecord({}, 12);
-    EXPECT_EQ(0, engine.RunFormat(record, "IBIS", {}, 8, output, row.format)) << row.format;
+    EXPECT_EQ(0, engine.RunFormat(record, "DEMO", {}, 8, output, row.format)) << row.format;
     EXPECT_EQ(row.output, output) << row.format;
   }
 }
@@ -171,7 +171,7 @@ TEST(PostProcessingTest, NestedMarkupSuppression) {
   engine.suppressMarkup = true;
   std::string output;
   StringList record = MakeRecord({});
-  EXPECT_EQ(0, engine.RunFormat(record, "IBIS", {}, 8, output, "'</>[[b]]x'"));
+  EXPECT_EQ(0, engine.RunFormat(record, "DEMO", {}, 8, output, "'</>[[b]]x'"));
   EXPECT_EQ("</>[[b]]x", output);
 }
 

@@ -124,7 +124,7 @@ TEST(UfFieldsTest, CountsDeletionAndDatabase) {
   StringList record = Book();
   const Row rows[] = {
       {"&uf('+N606#физ')", "2"}, {"&uf('+N606#ХИМИЯ')", "1"}, {"&uf('+N606#')", "0"},
-      {"&uf('+N606')", "0"},     {"&uf('+6')", "1"},          {"&uf('+D')", "IBIS"},
+      {"&uf('+N606')", "0"},     {"&uf('+6')", "1"},          {"&uf('+D')", "DEMO"},
   };
   testing::ExpectRows(uf, rows, record);
   RecordMarkDeleted(record);

@@ -182,7 +182,7 @@ class ChangeServerTest : public LoginTest {
     Start(Accounts("ivanov", "pw"));
     ui_.QueueConnectFormAction({Kind::TypeAndOk, "ivanov", "pw"});
     ASSERT_EQ(session_->Login(), LoginResult::Registered);
-    commands_.transport().resourceCache().StoreText("10.IBIS.X", StringList{{"cached", 0}});
+    commands_.transport().resourceCache().StoreText("10.DEMO.X", StringList{{"cached", 0}});
   }
 };
 

@@ -20,7 +20,7 @@ PeerReply Catalogue(const PeerRequest& request, int) {
   const auto parameters = request.parameters();
   const std::string command = request.command();
   std::vector<std::string> lines{"0"};
-  if (command == "L" && parameters[0] == "10.IBIS.brief.pft") {
+  if (command == "L" && parameters[0] == "10.DEMO.brief.pft") {
     lines = {"'Title: 'v200^a\x1f\x1e"};
   } else if (command == "L") {
     lines = {"-701"};
@@ -62,21 +62,21 @@ class SessionFormatServicesTest : public ::testing::Test {
 
 TEST_F(SessionFormatServicesTest, FormatByNameReadsTheFormatFromTheServerOnce) {
   StringList result;
-  EXPECT_EQ(engine_.FormatRecordByName(record_, "IBIS", "brief", result), 0);
+  EXPECT_EQ(engine_.FormatRecordByName(record_, "DEMO", "brief", result), 0);
   EXPECT_EQ(result, (StringList{{"Title: First", 0}}));
-  EXPECT_EQ(engine_.FormatRecordByName(record_, "IBIS", "BRIEF", result), 0);
+  EXPECT_EQ(engine_.FormatRecordByName(record_, "DEMO", "BRIEF", result), 0);
   EXPECT_EQ(peer_.requestCount(), 1);  // the second read came from the cache
 }
 
 TEST_F(SessionFormatServicesTest, TextFileArrivesWithItsLineEnds) {
-  EXPECT_EQ(services_.ReadTextFile(10, "IBIS", "brief.pft"), "'Title: 'v200^a\r\n");
+  EXPECT_EQ(services_.ReadTextFile(10, "DEMO", "brief.pft"), "'Title: 'v200^a\r\n");
   // A path the server refuses asks the user, who declines.
-  EXPECT_EQ(services_.ReadTextFile(10, "IBIS", "../secret"), std::nullopt);
+  EXPECT_EQ(services_.ReadTextFile(10, "DEMO", "../secret"), std::nullopt);
   EXPECT_EQ(ui_.messages().size(), 1u);
 }
 
 TEST_F(SessionFormatServicesTest, ServerFormatsTheClientsRecord) {
-  std::optional<StringList> answer = services_.FormatOnServer("IBIS", "@brief", record_);
+  std::optional<StringList> answer = services_.FormatOnServer("DEMO", "@brief", record_);
   ASSERT_TRUE(answer.has_value());
   EXPECT_EQ((*answer)[1].text, "formatted by the server");
   const PeerRequest request = peer_.requests().back();
@@ -86,21 +86,21 @@ TEST_F(SessionFormatServicesTest, ServerFormatsTheClientsRecord) {
 }
 
 TEST_F(SessionFormatServicesTest, TermLookupAndRecordReads) {
-  EXPECT_EQ(services_.LookupTerm("IBIS", "K=WORD"), 17);
-  EXPECT_EQ(services_.LookupTerm("IBIS", "K=NONE"), 0);
-  std::optional<StringList> second = services_.ReadRecord("IBIS", 2);
+  EXPECT_EQ(services_.LookupTerm("DEMO", "K=WORD"), 17);
+  EXPECT_EQ(services_.LookupTerm("DEMO", "K=NONE"), 0);
+  std::optional<StringList> second = services_.ReadRecord("DEMO", 2);
   ASSERT_TRUE(second.has_value());
   EXPECT_EQ(RecordFieldText(*second, 1, "a"), "Second");
-  std::optional<StringList> absent = services_.ReadRecord("IBIS", 9);
+  std::optional<StringList> absent = services_.ReadRecord("DEMO", 9);
   ASSERT_TRUE(absent.has_value());
   EXPECT_EQ((*absent)[0].text, "-605");
 }
 
 TEST_F(SessionFormatServicesTest, NothingToAskWhenTheServerIsGone) {
   transport_.SetServer("127.0.0.1", "1", "R");
-  EXPECT_EQ(services_.FormatOnServer("IBIS", "@brief", record_), std::nullopt);
-  EXPECT_EQ(services_.LookupTerm("IBIS", "K=WORD"), std::nullopt);
-  EXPECT_EQ(services_.ReadRecord("IBIS", 2), std::nullopt);
+  EXPECT_EQ(services_.FormatOnServer("DEMO", "@brief", record_), std::nullopt);
+  EXPECT_EQ(services_.LookupTerm("DEMO", "K=WORD"), std::nullopt);
+  EXPECT_EQ(services_.ReadRecord("DEMO", 2), std::nullopt);
 }
 
 }  // namespace
