@@ -95,6 +95,10 @@ int RunRenderCommand(int argc, char** argv) {
     std::fprintf(stderr, "talor-navigator: %s%s%s\n", message.caption.c_str(),
                  message.caption.empty() ? "" : ": ", message.text.c_str());
   });
+  // The views outlive the navigator that handles their events.
+  HtmlPageView view(loop);
+  HtmlPageView printView(loop);
+  NavigatorChrome chrome;
   NavigatorSession core(loop, ui, files.localConfig, files.messages);
   if (core.Login() != LoginResult::Registered) {
     const SessionValues& session = core.session().values();
@@ -106,9 +110,6 @@ int RunRenderCommand(int argc, char** argv) {
     return kExitFailed;
   }
 
-  HtmlPageView view(loop);
-  HtmlPageView printView(loop);
-  NavigatorChrome chrome;
   std::string error;
   if (!core.Start(view, printView, chrome, WorkDirectory(paths, files.localConfig), error)) {
     std::fprintf(stderr, "talor-navigator: %s\n", error.c_str());
