@@ -26,7 +26,7 @@ std::vector<PageEntry> ReadFavorites(const IniFile& store, std::string_view sect
   std::vector<PageEntry> favorites;
   for (int32_t i = 0; i < count; ++i) {
     PageEntry entry;
-    entry.title = CutToCharacters(text(config::kTitleFavorites, i), maxTitleLength);
+    entry.title = Utf8Prefix(text(config::kTitleFavorites, i), maxTitleLength);
     entry.url = text(config::kURLFavorites, i);
     // The POST text and the context are sent and compared as they are.
     entry.postText = store.ReadString(section, IndexedKey(config::kPostDataFavorites, i), "");

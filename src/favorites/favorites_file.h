@@ -29,7 +29,7 @@ enum class FavoritesEncoding {
 
 // The favourites of `section` of `store`, in order. A missing, negative or
 // unreadable `FavoritesNumb` gives none; a missing key reads as the empty
-// text. Titles are cut to `maxTitleLength` characters (see CutToCharacters).
+// text. Titles are cut to `maxTitleLength` characters (see Utf8Prefix).
 std::vector<PageEntry> ReadFavorites(const IniFile& store, std::string_view section,
                                      FavoritesEncoding encoding, int maxTitleLength);
 

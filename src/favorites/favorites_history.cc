@@ -113,7 +113,7 @@ void FavoritesHistory::FavoritesAddMainMenuItemClick() {
                         std::string(kAddFavoritesOk), messages_.Text(message::kCancel),
                         step->title};
   if (!view_.ShowAddFavoritesForm(form)) return;
-  step->title = CutToCharacters(form.title, settings_.maxHistoryTitleLength);
+  step->title = Utf8Prefix(form.title, settings_.maxHistoryTitleLength);
   favorites_.push_back(std::move(*step));
   view_.FavoritesChanged();
   if (panel_ == LeftPanel::Favorites) {

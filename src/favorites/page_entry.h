@@ -6,7 +6,9 @@
 #define TALOR_FAVORITES_PAGE_ENTRY_H_
 
 #include <string>
-#include <string_view>
+
+#include "navigator/page_context.h"
+#include "text/utf8_text.h"
 
 namespace talor {
 
@@ -18,30 +20,6 @@ struct PageEntry {
 
   bool operator==(const PageEntry&) const = default;
 };
-
-// The page context of a pseudo-URL page: the checkbox marker, the database
-// and the server address in use when the page was made.
-struct PageContext {
-  std::string checkNameMarker;
-  std::string dbName;
-  std::string serverAddress;
-
-  bool operator==(const PageContext&) const = default;
-};
-
-// "<marker>,<database>,<server>".
-std::string ContextText(const PageContext& context);
-
-// The parts of a context text. The marker is the text before the first
-// comma, the database the text between the first and the second, the server
-// everything after the second (so an address is never cut). A text with
-// fewer commas leaves the missing parts empty.
-PageContext ParseContext(std::string_view text);
-
-// The first `count` characters (Unicode code points) of the UTF-8 `text`; a
-// negative count keeps the whole text. A byte that does not start a
-// character stays with the character before it, so a cut never splits one.
-std::string CutToCharacters(std::string_view text, int count);
 
 }  // namespace talor
 

@@ -40,12 +40,6 @@ size_t CharStart(std::string_view text, int64_t index) {
 
 }  // namespace
 
-size_t Utf8Length(std::string_view text) {
-  size_t count = 0;
-  for (char c : text) count += IsContinuation(c) ? 0 : 1;
-  return count;
-}
-
 std::string_view Utf8Slice(std::string_view text, int64_t offset, int64_t count) {
   if (offset < 0) offset = 0;
   const size_t begin = CharStart(text, offset);

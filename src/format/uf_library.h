@@ -24,6 +24,7 @@
 #include "format/format_engine.h"
 #include "format/interpreter.h"
 #include "text/string_list.h"
+#include "text/utf8_text.h"
 
 namespace talor {
 
@@ -69,8 +70,6 @@ int32_t DispatchKey(std::span<const UfKey> table, UfCall& call, std::string_view
 // 128 up are kept, so UTF-8 text stays intact.
 std::string UpperAscii(const CharTables& tables, std::string_view text);
 char UpperAsciiChar(char c);
-// The number of UTF-8 characters of `text` (a stray byte counts as one).
-size_t Utf8Length(std::string_view text);
 // Characters [offset, offset + count) of a UTF-8 text; `count` < 0 means to
 // the end. Offsets past the end give the empty text.
 std::string_view Utf8Slice(std::string_view text, int64_t offset, int64_t count = -1);

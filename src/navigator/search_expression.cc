@@ -7,6 +7,7 @@
 
 #include "text/encoding.h"
 #include "text/number_text.h"
+#include "text/utf8_text.h"
 #include "text/word_splitter.h"
 
 namespace talor {
@@ -42,14 +43,6 @@ std::string_view TermOperator(std::string_view logic) {
 // (absent counts as 1).
 std::string_view FieldOperator(std::string_view logic) {
   return DecimalToInt(logic, 1) == 0 ? "+" : "*";
-}
-
-size_t Utf8Length(std::string_view text) {
-  size_t length = 0;
-  for (char c : text) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++length;
-  }
-  return length;
 }
 
 class ExpressionBuilder {

@@ -4,20 +4,15 @@
 #include <algorithm>
 
 #include "navigator/navigator.h"
+#include "navigator/page_context.h"
 #include "text/encoding.h"
 #include "text/number_text.h"
+#include "text/utf8_text.h"
 
 namespace talor {
 namespace {
 
 constexpr std::string_view kCheckboxType = "checkbox";
-
-// The first `count` characters of the UTF-8 `text`.
-std::string CutToCharacters(const std::string& text, int count) {
-  std::u16string wide = Utf8ToWide(text);
-  if (count < 0 || wide.size() <= static_cast<size_t>(count)) return text;
-  return WideToUtf8(wide.substr(0, count));
-}
 
 bool IsHtml(const PageView& view) { return view.DocumentType().find("HTML") != std::string::npos; }
 
@@ -30,7 +25,7 @@ void Navigator::SaveScrollPosition() {
 }
 
 std::string Navigator::ServerContext() const {
-  return state_.CheckNameMarker + "," + state_.CurrentDbName + "," + server_.ServerAddress();
+  return ContextText({state_.CheckNameMarker, state_.CurrentDbName, server_.ServerAddress()});
 }
 
 void Navigator::RecordVisit() {
@@ -53,8 +48,8 @@ void Navigator::RecordVisit() {
       visit.postText = state_.CurrentPostData;
       if (pseudo) visit.serverContext = ServerContext();
       const std::string title = IsHtml(view_) ? view_.Title() : std::string();
-      visit.caption = CutToCharacters(title.empty() ? state_.CurrentURL : title,
-                                      settings_.maxHistoryTitleLength);
+      visit.caption =
+          Utf8Prefix(title.empty() ? state_.CurrentURL : title, settings_.maxHistoryTitleLength);
       state_.visits.push_back(std::move(visit));
       state_.VisitIndex = static_cast<int>(state_.visits.size()) - 1;
       chrome_.HistoryVisit(state_.CurrentURL, state_.CurrentPostData, title);
@@ -89,16 +84,13 @@ void Navigator::GoToVisit(int index) {
 // Takes the checkbox marker, the database and the server of an entry made
 // under another context.
 void Navigator::SwitchToContext(const std::string& context) {
-  const size_t first = context.find(',');
-  const size_t second = first == std::string::npos ? first : context.find(',', first + 1);
-  state_.CheckNameMarker = context.substr(0, first);
-  if (first != std::string::npos)
-    state_.CurrentDbName = context.substr(first + 1, second - first - 1);
+  const PageContext target = ParseContext(context);
+  state_.CheckNameMarker = target.checkNameMarker;
+  state_.CurrentDbName = target.dbName;
   state_.SelectedList.Clear();
   RestoreSelection();
-  if (second != std::string::npos) {
-    const std::string address = context.substr(second + 1);
-    if (!address.empty() && address != server_.ServerAddress()) server_.ChangeServer(address, "");
+  if (!target.serverAddress.empty() && target.serverAddress != server_.ServerAddress()) {
+    server_.ChangeServer(target.serverAddress, "");
   }
 }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/bus_directory.h"
+#include "platform/file_descriptor.h"
 
 namespace talor {
 namespace {
@@ -27,21 +28,6 @@ using LocalSocket = asio::local::stream_protocol::socket;
 constexpr std::chrono::milliseconds kBusyRetryPause{5};
 constexpr std::chrono::milliseconds kAcceptRetryPause{100};
 constexpr int kMaxHandleTries = 64;
-
-// A file descriptor closed with its owner.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 bool FitsSocketAddress(const std::string& path) {
   return path.size() < sizeof(sockaddr_un{}.sun_path);
