@@ -10,6 +10,7 @@ namespace talor {
 
 int RunRenderCommand(int argc, char** argv);
 int RunSendPageCommand(int argc, char** argv);
+int RunWindowCommand(int argc, char** argv);
 
 }  // namespace talor
 

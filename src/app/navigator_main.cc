@@ -9,9 +9,10 @@
 namespace {
 
 constexpr std::string_view kUsage =
-    "Использование: talor-navigator КОМАНДА [ПАРАМЕТРЫ]\n"
+    "Использование: talor-navigator [КОМАНДА] [ПАРАМЕТРЫ]\n"
     "\n"
     "Команды:\n"
+    "  window     навигатор с окном (команда по умолчанию)\n"
     "  render     открыть страницы каталога без окна и напечатать готовый HTML\n"
     "  send-page  передать запущенному навигатору страницу для показа\n"
     "\n"
@@ -20,6 +21,13 @@ constexpr std::string_view kUsage =
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "window") == 0) {
+    return talor::RunWindowCommand(argc - 1, argv + 1);
+  }
+  // Without a command, or with the window's own options, the window runs.
+  if (argc == 1 || (std::strncmp(argv[1], "--", 2) == 0 && std::strcmp(argv[1], "--help") != 0)) {
+    return talor::RunWindowCommand(argc, argv);
+  }
   if (argc >= 2 && std::strcmp(argv[1], "render") == 0) {
     return talor::RunRenderCommand(argc - 1, argv + 1);
   }

@@ -107,6 +107,7 @@ void HtmlPageView::ShowDocument(XmlDocPtr doc, std::string documentType) {
   doc_ = std::move(doc);
   documentType_ = std::move(documentType);
   scrollTop_ = 0;
+  NotifyChanged();
 }
 
 bool HtmlPageView::Write(std::string_view html) {
@@ -198,6 +199,7 @@ bool HtmlPageView::SetAttribute(ElementHandle element, std::string_view name,
   xmlNode* node = Element(element);
   if (node == nullptr || !IsValidAttributeName(name)) return false;
   SetAttributeValue(node, name, value);
+  NotifyChanged();
   return true;
 }
 
@@ -229,6 +231,7 @@ bool HtmlPageView::SetChecked(ElementHandle element, bool checked) {
 }
 
 void HtmlPageView::SetCheckedState(xmlNode* element, bool checked) {
+  NotifyChanged();
   if (!checked) {
     RemoveAttribute(element, "checked");
     return;
@@ -271,6 +274,7 @@ bool HtmlPageView::SetOuterHtml(ElementHandle element, std::string_view html) {
                                          static_cast<int>(html.size())));
     }
     RemoveNode(node);
+    NotifyChanged();
     return true;
   }
   for (XmlNodePtr& part : ParseHtmlFragment(doc_.get(), html)) {
@@ -278,6 +282,7 @@ bool HtmlPageView::SetOuterHtml(ElementHandle element, std::string_view html) {
     xmlAddPrevSibling(node, part.release());
   }
   RemoveNode(node);
+  NotifyChanged();
   return true;
 }
 
@@ -341,12 +346,14 @@ bool HtmlPageView::SetValue(ElementHandle element, std::string_view value) {
   xmlNode* node = Element(element);
   if (IsElement(node, "input")) {
     SetAttributeValue(node, "value", value);
+    NotifyChanged();
     return true;
   }
   if (IsElement(node, "textarea")) {
     while (node->children != nullptr) RemoveNode(node->children);
     std::string text(value);
     xmlAddChild(node, xmlNewDocText(node->doc, Xml(text)));
+    NotifyChanged();
     return true;
   }
   if (!IsElement(node, "select")) return false;
@@ -364,7 +371,63 @@ bool HtmlPageView::SetValue(ElementHandle element, std::string_view value) {
   }
   if (FindAttribute(chosen, "selected") == nullptr)
     SetAttributeValue(chosen, "selected", "selected");
+  NotifyChanged();
   return true;
+}
+
+std::string HtmlPageView::ResolveAddress(std::string_view url) const {
+  return ResolveUrl(BaseUrl(), url);
+}
+
+// ---- the browser window's mirror
+
+namespace {
+
+bool IsActionable(const xmlNode* element) {
+  for (std::string_view name : {"a", "area", "form", "input", "select", "textarea", "button"}) {
+    if (IsElement(element, name)) return true;
+  }
+  return false;
+}
+
+bool IsAddressAttribute(std::string_view name) {
+  return name == "src" || name == "href" || name == "background" || name == "action";
+}
+
+class MirrorEditor final : public SerializeEditor {
+ public:
+  MirrorEditor(const HtmlPageView::MirrorOptions& options, xmlNode* headOwner,
+               std::function<ElementHandle(xmlNode*)> handleOf)
+      : options_(options), headOwner_(headOwner), handleOf_(std::move(handleOf)) {}
+
+  void EditAttribute(const xmlNode*, std::string_view name, std::string& value) override {
+    if (options_.rewriteUrl && IsAddressAttribute(name)) options_.rewriteUrl(value);
+  }
+  void AppendAttributes(const xmlNode* element, std::string& out) override {
+    if (!IsActionable(element)) return;
+    out += " data-talor-id=\"";
+    out += std::to_string(handleOf_(const_cast<xmlNode*>(element)));
+    out += '"';
+  }
+  void AfterStartTag(const xmlNode* element, std::string& out) override {
+    if (element == headOwner_) out += options_.headStart;
+  }
+
+ private:
+  const HtmlPageView::MirrorOptions& options_;
+  const xmlNode* headOwner_;
+  std::function<ElementHandle(xmlNode*)> handleOf_;
+};
+
+}  // namespace
+
+std::string HtmlPageView::MirrorHtml(const MirrorOptions& options) const {
+  if (doc_ == nullptr) return {};
+  auto* root = reinterpret_cast<xmlNode*>(doc_.get());
+  xmlNode* headOwner = FirstElementNamed(root, "head");
+  if (headOwner == nullptr) headOwner = FirstElementNamed(root, "html");
+  MirrorEditor editor(options, headOwner, [this](xmlNode* element) { return HandleOf(element); });
+  return SerializeDocument(doc_.get(), editor);
 }
 
 }  // namespace talor

@@ -50,6 +50,7 @@
 #define TALOR_PLATFORM_HTML_PAGE_VIEW_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -98,7 +99,10 @@ class HtmlPageView final : public PageView {
   std::string InnerHtml(ElementHandle element) const override;
   bool SetOuterHtml(ElementHandle element, std::string_view html) override;
   int ScrollTop() const override { return scrollTop_; }
-  void SetScrollTop(int top) override { scrollTop_ = top < 0 ? 0 : top; }
+  void SetScrollTop(int top) override {
+    scrollTop_ = top < 0 ? 0 : top;
+    NotifyChanged(ViewChange::Scroll);
+  }
 
   // ---- a reader's actions, for tests and the batch mode
   // Acts as a click on the element: a link (A or AREA with `href`, or any
@@ -123,6 +127,31 @@ class HtmlPageView final : public PageView {
   // option (its selection stays).
   bool SetValue(ElementHandle element, std::string_view value);
 
+  // `url` resolved against the document's address, or its BASE.
+  std::string ResolveAddress(std::string_view url) const;
+
+  // ---- the browser window's mirror
+
+  // Called after every change of the document (another document, an
+  // attribute, a checked state, a replaced element, a control's value) and
+  // of the scroll position.
+  enum class ViewChange { Document, Scroll };
+  void SetChangeListener(std::function<void(ViewChange)> listener) {
+    changed_ = std::move(listener);
+  }
+
+  struct MirrorOptions {
+    // Markup put first inside HEAD (inside HTML when there is no HEAD).
+    std::string headStart;
+    // Rewrites the address in an `src`, `href`, `background` or `action`.
+    std::function<void(std::string& url)> rewriteUrl;
+  };
+  // The document as the browser window shows it: every element a reader acts
+  // on (A, AREA, FORM, INPUT, SELECT, TEXTAREA, BUTTON) carries its handle
+  // as `data-talor-id`, and the options' changes are made. The view's own
+  // document stays as it was.
+  std::string MirrorHtml(const MirrorOptions& options) const;
+
  private:
   void StartNavigation(std::string_view url, std::string_view postData,
                        std::string_view targetFrame, std::string_view headers);
@@ -137,6 +166,9 @@ class HtmlPageView final : public PageView {
   // Unlinks and frees the subtree of `node`, dropping its handles first.
   void RemoveNode(xmlNode* node);
   void SetCheckedState(xmlNode* element, bool checked);
+  void NotifyChanged(ViewChange change = ViewChange::Document) const {
+    if (changed_) changed_(change);
+  }
   std::string BaseUrl() const;
 
   // ---- constant after construction
@@ -161,6 +193,8 @@ class HtmlPageView final : public PageView {
   uint64_t epoch_ = 0;
   int nesting_ = 0;
   std::mt19937_64 random_;
+
+  std::function<void(ViewChange)> changed_;
 
   // ---- element handles of the current document
   mutable std::unordered_map<ElementHandle, xmlNode*> elements_;

@@ -81,7 +81,13 @@ void AppendName(std::string& out, const xmlNs* ns, const xmlChar* name) {
   out += Text(name);
 }
 
-void AppendStartTag(std::string& out, const xmlNode* element) {
+// The editor that changes nothing.
+SerializeEditor& PlainEditor() {
+  static SerializeEditor editor;
+  return editor;
+}
+
+void AppendStartTag(std::string& out, const xmlNode* element, SerializeEditor& editor) {
   out += '<';
   AppendName(out, element->ns, element->name);
   for (const xmlAttr* attribute = element->properties; attribute; attribute = attribute->next) {
@@ -89,17 +95,21 @@ void AppendStartTag(std::string& out, const xmlNode* element) {
     AppendName(out, attribute->ns, attribute->name);
     if (attribute->children == nullptr) continue;
     out += "=\"";
-    AppendEscaped(out, AttributeText(attribute), true);
+    std::string value = AttributeText(attribute);
+    if (attribute->ns == nullptr) editor.EditAttribute(element, Text(attribute->name), value);
+    AppendEscaped(out, value, true);
     out += '"';
   }
+  editor.AppendAttributes(element, out);
   out += '>';
+  editor.AfterStartTag(element, out);
 }
 
 // What is written when the walk enters a node.
-void AppendOpening(std::string& out, const xmlNode* node) {
+void AppendOpening(std::string& out, const xmlNode* node, SerializeEditor& editor) {
   switch (node->type) {
     case XML_ELEMENT_NODE:
-      AppendStartTag(out, node);
+      AppendStartTag(out, node, editor);
       break;
     case XML_TEXT_NODE:
     case XML_CDATA_SECTION_NODE:
@@ -146,10 +156,10 @@ void AppendClosing(std::string& out, const xmlNode* node) {
 
 // Writes `top` and its subtree without recursion: down to the first child,
 // else close the node and move to its next sibling, climbing as needed.
-void AppendSubtree(std::string& out, xmlNode* top) {
+void AppendSubtree(std::string& out, xmlNode* top, SerializeEditor& editor = PlainEditor()) {
   xmlNode* node = top;
   while (true) {
-    AppendOpening(out, node);
+    AppendOpening(out, node, editor);
     if (node->type == XML_ELEMENT_NODE && node->children != nullptr) {
       node = node->children;
       continue;
@@ -171,6 +181,15 @@ void AppendSubtree(std::string& out, xmlNode* top) {
 std::string SerializeDocument(xmlDoc* doc) {
   if (doc == nullptr) return {};
   return SerializeInner(reinterpret_cast<xmlNode*>(doc));
+}
+
+std::string SerializeDocument(xmlDoc* doc, SerializeEditor& editor) {
+  std::string out;
+  if (doc == nullptr) return out;
+  for (xmlNode* child = doc->children; child != nullptr; child = child->next) {
+    AppendSubtree(out, child, editor);
+  }
+  return out;
 }
 
 std::string SerializeOuter(xmlNode* node) {

@@ -20,11 +20,34 @@
 #include <libxml/tree.h>
 
 #include <string>
+#include <string_view>
 
 namespace talor {
 
 // Every node of the document, DOCTYPE included.
 std::string SerializeDocument(xmlDoc* doc);
+
+// Changes a copy of the document as it is written, leaving the tree alone:
+// the browser window's mirror of a page carries ids and served addresses
+// that the core's own document must never see.
+class SerializeEditor {
+ public:
+  virtual ~SerializeEditor() = default;
+  // May change `value`, the text of the attribute `name` (lower case) of
+  // `element`, before it is written.
+  virtual void EditAttribute(const xmlNode* element, std::string_view name, std::string& value) {
+    (void)element, (void)name, (void)value;
+  }
+  // Appends whole attributes (" name=\"value\"") after those of `element`.
+  virtual void AppendAttributes(const xmlNode* element, std::string& out) {
+    (void)element, (void)out;
+  }
+  // Appends markup right after the start tag of `element`.
+  virtual void AfterStartTag(const xmlNode* element, std::string& out) { (void)element, (void)out; }
+};
+
+// The document as SerializeDocument writes it, changed by `editor`.
+std::string SerializeDocument(xmlDoc* doc, SerializeEditor& editor);
 // The node and its subtree (an element's outer HTML).
 std::string SerializeOuter(xmlNode* node);
 // The node's children (an element's inner HTML).

@@ -89,4 +89,43 @@ std::string JsonString(std::string_view text) {
   return out;
 }
 
+void JsonObject::Key(std::string_view key) {
+  if (text_.size() > 1) text_ += ',';
+  AppendJsonString(text_, key);
+  text_ += ':';
+}
+
+JsonObject& JsonObject::String(std::string_view key, std::string_view text) {
+  Key(key);
+  AppendJsonString(text_, text);
+  return *this;
+}
+
+JsonObject& JsonObject::Number(std::string_view key, int64_t number) {
+  Key(key);
+  text_ += std::to_string(number);
+  return *this;
+}
+
+JsonObject& JsonObject::Bool(std::string_view key, bool value) {
+  Key(key);
+  text_ += value ? "true" : "false";
+  return *this;
+}
+
+JsonObject& JsonObject::Raw(std::string_view key, std::string_view json) {
+  Key(key);
+  text_ += json;
+  return *this;
+}
+
+std::string JsonArray(const std::vector<std::string>& items) {
+  std::string out = "[";
+  for (const std::string& item : items) {
+    if (out.size() > 1) out += ',';
+    out += item;
+  }
+  return out + ']';
+}
+
 }  // namespace talor
