@@ -724,8 +724,16 @@ void WebWindow::MarkChanged(unsigned changes) {
 
 void WebWindow::Refresh() {
   refreshPosted_ = false;
-  const unsigned changes = std::exchange(pending_, 0);
+  unsigned changes = std::exchange(pending_, 0);
   if (ended_) return;
+  // While a command writes its page the frame would only flash the steps;
+  // the page goes out when the command is done (its end stops the
+  // animation, which refreshes again).
+  if ((changes & kPageChanged) && main_ != nullptr && main_->started() &&
+      main_->core().navigator().state().CommandBusy) {
+    pending_ |= kPageChanged;
+    changes &= ~kPageChanged;
+  }
   if (changes & kPageChanged) {
     ++pageGeneration_;
     frameScrollTop_ = view_.ScrollTop();
