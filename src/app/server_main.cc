@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/exit_codes.h"
 #include "server/catalogue_loader.h"
 #include "server/engine_formatter.h"
 #include "server/storage.h"
@@ -101,14 +102,14 @@ int Serve(const Arguments& args) {
   if (!storage) {
     std::fprintf(stderr, "Не удалось открыть хранилище в %s: %s\n", args.data.c_str(),
                  error.c_str());
-    return 1;
+    return kExitFailed;
   }
   EngineFormatter formatter(CatalogueFiles(dataDir), storage.get());
   Service service(*storage, CatalogueFiles(dataDir), formatter, ServiceOptions{});
   TcpServer server(service, args.server);
   if (!server.Start(error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
-    return 1;
+    return kExitFailed;
   }
   sigset_t signals;
   sigemptyset(&signals);
@@ -121,33 +122,33 @@ int Serve(const Arguments& args) {
   int received = 0;
   sigwait(&signals, &received);
   server.Stop();
-  return 0;
+  return kExitOk;
 }
 
 int Run(int argc, char** argv) {
   Arguments args = Parse(argc, argv);
   if (!args.ok || args.command == "help" || args.command == "--help") {
     PrintUsage(args.ok ? stdout : stderr);
-    return args.ok ? 0 : 2;
+    return args.ok ? kExitOk : kExitUsage;
   }
   EngineFormatter formatter{CatalogueFiles(args.data)};
   if (args.command == "init") {
     if (args.from.empty()) {
       PrintUsage(stderr);
-      return 2;
+      return kExitUsage;
     }
     LoadReport report = InitDataDirectory(args.data, args.from, formatter);
     std::fprintf(report.ok ? stdout : stderr, "%s\n", report.message.c_str());
-    return report.ok ? 0 : 1;
+    return report.ok ? kExitOk : kExitFailed;
   }
   if (args.command == "reindex") {
     LoadReport report = ReindexDataDirectory(args.data, formatter);
     std::fprintf(report.ok ? stdout : stderr, "%s\n", report.message.c_str());
-    return report.ok ? 0 : 1;
+    return report.ok ? kExitOk : kExitFailed;
   }
   if (args.command == "serve") return Serve(args);
   PrintUsage(stderr);
-  return 2;
+  return kExitUsage;
 }
 
 }  // namespace

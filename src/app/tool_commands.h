@@ -1,15 +1,13 @@
 // The subcommands of talor-tool. Each takes the arguments after the tool's
-// own name (argv[0] is the subcommand) and returns the process exit code:
-// 0 on success, 1 on a failure of the work, 2 on bad usage.
+// own name (argv[0] is the subcommand) and returns the process exit code of
+// app/exit_codes.h.
 
 #ifndef TALOR_APP_TOOL_COMMANDS_H_
 #define TALOR_APP_TOOL_COMMANDS_H_
 
-namespace talor {
+#include "app/exit_codes.h"
 
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailed = 1;
-inline constexpr int kExitUsage = 2;
+namespace talor {
 
 int RunRangesCommand(int argc, char** argv);
 int RunFormatCommand(int argc, char** argv);

@@ -19,7 +19,7 @@ struct ToolCommand {
 };
 
 constexpr ToolCommand kCommands[] = {
-    {"ranges", "expand a list of numbers and ranges (1,3-5)", RunRangesCommand},
+    {"ranges", "развернуть список номеров и диапазонов (1,3-5)", RunRangesCommand},
     {"format", "отформатировать записи форматом на языке форматов", RunFormatCommand},
     {"barcode", "нарисовать штрихкод в файл BMP или PNG", RunBarcodeCommand},
     {"convert", "преобразовать файл обмена записями (текст, ISO 2709)", RunConvertCommand},
@@ -47,12 +47,12 @@ int main(int argc, char** argv) {
   using talor::kCommands;
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     talor::PrintUsage(argc < 2 ? stderr : stdout);
-    return argc < 2 ? 2 : 0;
+    return argc < 2 ? talor::kExitUsage : talor::kExitOk;
   }
   for (const auto& command : kCommands) {
     if (command.name == argv[1]) return command.run(argc - 1, argv + 1);
   }
   std::fprintf(stderr, "talor-tool: неизвестная команда «%s»\n\n", argv[1]);
   talor::PrintUsage(stderr);
-  return 2;
+  return talor::kExitUsage;
 }

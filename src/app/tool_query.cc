@@ -7,8 +7,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -17,10 +15,12 @@
 #include "app/tool_commands.h"
 #include "client/command_set.h"
 #include "client/record.h"
+#include "client/server_codes.h"
 #include "client/term_collector.h"
 #include "client/text_exchange.h"
 #include "platform/clock.h"
 #include "platform/event_loop.h"
+#include "platform/file_io.h"
 #include "platform/loop_timer.h"
 #include "platform/scripted_user_interface.h"
 
@@ -62,32 +62,8 @@ constexpr const char* kUsage =
     "  binary БД ФАЙЛ ВЫХОДНОЙ_ФАЙЛ    прочитать двоичный ресурс в файл\n"
     "  fulltext БД ЗАПРОС              полнотекстовый поиск (с --format, --first, --count)\n"
     "\n"
-    "Код возврата: 0 - ответ получен, 1 - обмен не удался, 2 - ошибка в параметрах.\n";
-
-// The commands and how many arguments each takes after its name.
-struct QueryCommand {
-  std::string_view name;
-  size_t minArguments;
-  size_t maxArguments;
-  const char* shape;
-};
-
-constexpr QueryCommand kQueryCommands[] = {
-    {"register", 0, 0, "register"},
-    {"noop", 0, 0, "noop"},
-    {"maxmfn", 1, 1, "maxmfn БД"},
-    {"read", 2, 2, "read БД MFN"},
-    {"write", 2, 2, "write БД ФАЙЛ"},
-    {"search", 2, 2, "search БД ВЫРАЖЕНИЕ"},
-    {"terms", 2, 2, "terms БД НАЧАЛО"},
-    {"terms-back", 2, 2, "terms-back БД НАЧАЛО"},
-    {"collect", 2, 2, "collect БД НАЧАЛО"},
-    {"postings", 2, 2, "postings БД ТЕРМИН"},
-    {"format", 3, 1000, "format БД ФОРМАТ MFN... (или диапазон N-M)"},
-    {"text", 2, 2, "text БД ФАЙЛ"},
-    {"binary", 3, 3, "binary БД ФАЙЛ ВЫХОДНОЙ_ФАЙЛ"},
-    {"fulltext", 2, 2, "fulltext БД ЗАПРОС"},
-};
+    "Код возврата: 0 - ответ получен, 1 - обмен не удался, 2 - ошибка в параметрах,\n"
+    "3 - сервер ответил отрицательным кодом (его смысл печатается в поток ошибок).\n";
 
 struct Options {
   std::string host = "127.0.0.1";
@@ -109,8 +85,32 @@ struct Options {
 int UsageError(const std::string& message) {
   std::fprintf(stderr, "talor-tool query: %s\n(talor-tool query --help описывает параметры)\n",
                message.c_str());
-  return 2;
+  return kExitUsage;
 }
+
+// The largest exchange file `write` reads.
+constexpr size_t kMaxWriteFileBytes = size_t{1} << 30;
+
+// A failed exchange outweighs a refused record, which outweighs success.
+int Worse(int a, int b) {
+  auto rank = [](int code) { return code == kExitFailed ? 2 : code == kExitRefused ? 1 : 0; };
+  return rank(a) >= rank(b) ? a : b;
+}
+
+using Arguments = std::vector<std::string>;
+class QueryTool;
+
+// A command: its name, how many arguments it takes after the name, their
+// shape for the usage message, and what runs it.
+struct QueryCommand {
+  std::string_view name;
+  size_t minArguments;
+  size_t maxArguments;
+  const char* shape;
+  int (QueryTool::*run)(const Arguments& args, StringList& answer);
+};
+
+const QueryCommand* FindQueryCommand(std::string_view name);
 
 std::optional<int> Number(const std::string& text) {
   int value = 0;
@@ -158,15 +158,11 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& options)
   if (options.positional.empty()) return std::string("не указана команда");
   const std::string& name = options.positional[0];
   const size_t given = options.positional.size() - 1;
-  bool known = false;
-  for (const QueryCommand& command : kQueryCommands) {
-    if (command.name != name) continue;
-    known = true;
-    if (given < command.minArguments || given > command.maxArguments) {
-      return std::string("ожидается ") + command.shape;
-    }
+  const QueryCommand* command = FindQueryCommand(name);
+  if (command == nullptr) return "неизвестная команда «" + name + "»";
+  if (given < command->minArguments || given > command->maxArguments) {
+    return std::string("ожидается ") + command->shape;
   }
-  if (!known) return "неизвестная команда «" + name + "»";
   if (options.workstation.empty()) return std::string("код рабочего места пуст");
   return std::nullopt;
 }
@@ -179,12 +175,6 @@ void PrintLines(const StringList& lines) {
       std::printf("%s\n", line.text.c_str());
     }
   }
-}
-
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 class QueryTool {
@@ -204,13 +194,129 @@ class QueryTool {
   }
 
   int Run() {
-    const std::vector<std::string>& args = options_.positional;
-    const std::string& command = args[0];
-    if (command == "register") return Register(true);
-    if (Register(false) != 0) return 1;
+    const Arguments& args = options_.positional;
+    if (args[0] == "register") return Register(true);
+    if (const int code = Register(false); code != kExitOk) return code;
     StringList answer;
-    int code = DispatchCommand(command, args, answer);
+    const int code = (this->*FindQueryCommand(args[0])->run)(args, answer);
     commands_.Unregister(options_.user, answer);
+    return code;
+  }
+
+  // ---- the commands, each with the arguments after its name in args[1...]
+  int NoOperation(const Arguments&, StringList& answer) {
+    return Report(commands_.NoOperation(answer), answer);
+  }
+  int MaxMfn(const Arguments& args, StringList& answer) {
+    return Report(commands_.ReadMaxMfn(args[1], answer), answer);
+  }
+  int Read(const Arguments& args, StringList&) {
+    std::optional<int> mfn = Number(args[2]);
+    if (!mfn) return UsageError("MFN должен быть целым числом");
+    StringList record;
+    return Report(commands_.ReadRecord(args[1], *mfn, options_.lock, record), record);
+  }
+  int Search(const Arguments& args, StringList& answer) {
+    const Options& o = options_;
+    return Report(commands_.Search(args[1], args[2], o.count, answer, o.format, o.first), answer);
+  }
+  int Terms(const Arguments& args, StringList& answer) {
+    const Options& o = options_;
+    return Report(o.format.empty()
+                      ? commands_.ReadTermsForward(args[1], args[2], o.count, answer)
+                      : commands_.ReadTerms(args[1], args[2], o.count, answer, o.format),
+                  answer);
+  }
+  int TermsBack(const Arguments& args, StringList& answer) {
+    return Report(commands_.ReadTermsBackward(args[1], args[2], options_.count, answer), answer);
+  }
+  int Collect(const Arguments& args, StringList& answer) {
+    const int result = CollectTermsForward(commands_, args[1], args[2], options_.count, answer);
+    return Report(static_cast<ExchangeResult>(result), answer);
+  }
+  int Postings(const Arguments& args, StringList& answer) {
+    const Options& o = options_;
+    if (o.format.empty()) {
+      return Report(commands_.ReadPostings(args[1], args[2], o.first, answer, o.count), answer);
+    }
+    StringList texts;
+    ExchangeResult outcome = commands_.ReadFormattedPostings(args[1], args[2], o.first, answer,
+                                                             texts, o.format, o.count);
+    const int code = Report(outcome, answer);
+    if (outcome == ExchangeResult::Good) PrintLines(texts);
+    return code;
+  }
+  int Text(const Arguments& args, StringList& answer) {
+    return Report(commands_.ReadTextResource(options_.path, args[1], args[2], answer), answer);
+  }
+  int Binary(const Arguments& args, StringList& answer) {
+    std::string block;
+    ExchangeResult outcome =
+        commands_.ReadBinaryResource(options_.path, args[1], args[2], answer, block);
+    const int code = Report(outcome, answer);
+    if (code != kExitOk) return code;
+    if (!ReplaceFileContents(args[3], block)) {
+      std::fprintf(stderr, "talor-tool query: не удалось записать файл «%s»\n", args[3].c_str());
+      return kExitFailed;
+    }
+    std::printf("записано байт: %zu\n", block.size());
+    return kExitOk;
+  }
+  int FullText(const Arguments& args, StringList& answer) {
+    const Options& o = options_;
+    return Report(
+        commands_.FullTextSearch(args[1], args[2], "", answer, "", o.format, o.first, o.count, ""),
+        answer);
+  }
+
+  int Format(const Arguments& args, StringList& answer) {
+    const std::string& range = args[3];
+    const size_t dash = range.find('-', 1);
+    if (args.size() == 4 && dash != std::string::npos) {
+      std::optional<int> from = Number(range.substr(0, dash));
+      std::optional<int> to = Number(range.substr(dash + 1));
+      if (!from || !to) return UsageError("диапазон записывается как N-M");
+      StringList list{{"0", 0}, {std::to_string(*from), 0}, {std::to_string(*to), 0}};
+      return Report(commands_.FormatRecords(args[1], list, args[2], answer), answer);
+    }
+    StringList list{{std::to_string(args.size() - 3), 0}};
+    for (size_t i = 3; i < args.size(); ++i) {
+      if (!Number(args[i])) return UsageError("MFN должен быть целым числом: «" + args[i] + "»");
+      list.Add(args[i]);
+    }
+    if (args.size() == 4) {
+      return Report(commands_.FormatRecord(args[1], *Number(args[3]), args[2], answer), answer);
+    }
+    return Report(commands_.FormatRecords(args[1], list, args[2], answer), answer);
+  }
+
+  int Write(const Arguments& args, StringList&) {
+    const std::string& database = args[1];
+    const std::string& path = args[2];
+    const FileContents file = ReadWholeFile(path, kMaxWriteFileBytes);
+    if (file.status != FileReadStatus::Read) {
+      std::fprintf(stderr, "talor-tool query: не удалось прочитать файл «%s»\n", path.c_str());
+      return kExitFailed;
+    }
+    TextExchangeReader reader(file.bytes);
+    StringList record;
+    int code = kExitOk;
+    int written = 0;
+    while (reader.Next(record)) {
+      StringList answer;
+      ExchangeResult outcome = commands_.WriteRecord(database, options_.lock, true, answer, record);
+      std::printf("--- запись %d\n", written + 1);
+      code = Worse(code, Report(outcome, answer));
+      PrintLines(record);
+      ++written;
+    }
+    for (const TextExchangeIssue& issue : reader.issues()) {
+      std::fprintf(stderr, "%s:%d: %s\n", path.c_str(), issue.line, issue.message.c_str());
+    }
+    if (written == 0) {
+      std::fprintf(stderr, "talor-tool query: в файле «%s» нет записей\n", path.c_str());
+      return kExitFailed;
+    }
     return code;
   }
 
@@ -237,11 +343,12 @@ class QueryTool {
     if (print) return Report(outcome, answer);
     if (outcome != ExchangeResult::Good) return Report(outcome, answer);
     if (answer.empty() || Number(answer[0].text) != 0) {
-      std::fprintf(stderr, "talor-tool query: сервер отказал в регистрации (%s)\n",
-                   answer.empty() ? "" : answer[0].text.c_str());
-      return 1;
+      std::fprintf(
+          stderr, "talor-tool query: сервер отказал в регистрации (%s)\n",
+          answer.empty() ? "" : DescribeServerCode(Number(answer[0].text).value_or(0)).c_str());
+      return kExitRefused;
     }
-    return 0;
+    return kExitOk;
   }
 
   int Report(ExchangeResult outcome, const StringList& answer) {
@@ -250,130 +357,17 @@ class QueryTool {
                   transport_.answerText().c_str());
     }
     PrintLines(answer);
-    if (outcome == ExchangeResult::Good) return 0;
-    std::fprintf(stderr, "talor-tool query: обмен с сервером %s:%s не удался (%d)\n",
-                 options_.host.c_str(), options_.port.c_str(), static_cast<int>(outcome));
-    return 1;
-  }
-
-  int DispatchCommand(const std::string& command, const std::vector<std::string>& args,
-                      StringList& answer) {
-    const Options& o = options_;
-    if (command == "noop") {
-      return Report(commands_.NoOperation(answer), answer);
+    if (outcome != ExchangeResult::Good) {
+      std::fprintf(stderr, "talor-tool query: обмен с сервером %s:%s не удался (%d)\n",
+                   options_.host.c_str(), options_.port.c_str(), static_cast<int>(outcome));
+      return kExitFailed;
     }
-    if (command == "maxmfn") {
-      return Report(commands_.ReadMaxMfn(args[1], answer), answer);
+    if (std::optional<int32_t> code = AnswerErrorCode(answer)) {
+      std::fprintf(stderr, "talor-tool query: сервер ответил: %s\n",
+                   DescribeServerCode(*code).c_str());
+      return kExitRefused;
     }
-    if (command == "read") {
-      std::optional<int> mfn = Number(args[2]);
-      if (!mfn) return UsageError("MFN должен быть целым числом");
-      StringList record;
-      ExchangeResult outcome = commands_.ReadRecord(args[1], *mfn, o.lock, record);
-      return Report(outcome, record);
-    }
-    if (command == "write") {
-      return Write(args[1], args[2]);
-    }
-    if (command == "search") {
-      return Report(commands_.Search(args[1], args[2], o.count, answer, o.format, o.first), answer);
-    }
-    if (command == "terms" || command == "terms-back") {
-      ExchangeResult outcome =
-          command == "terms-back" ? commands_.ReadTermsBackward(args[1], args[2], o.count, answer)
-          : o.format.empty()      ? commands_.ReadTermsForward(args[1], args[2], o.count, answer)
-                             : commands_.ReadTerms(args[1], args[2], o.count, answer, o.format);
-      return Report(outcome, answer);
-    }
-    if (command == "collect") {
-      int result = CollectTermsForward(commands_, args[1], args[2], o.count, answer);
-      return Report(static_cast<ExchangeResult>(result), answer);
-    }
-    if (command == "postings") {
-      if (o.format.empty()) {
-        return Report(commands_.ReadPostings(args[1], args[2], o.first, answer, o.count), answer);
-      }
-      StringList texts;
-      ExchangeResult outcome = commands_.ReadFormattedPostings(args[1], args[2], o.first, answer,
-                                                               texts, o.format, o.count);
-      int code = Report(outcome, answer);
-      if (outcome == ExchangeResult::Good) PrintLines(texts);
-      return code;
-    }
-    if (command == "format") return Format(args, answer);
-    if (command == "text") {
-      return Report(commands_.ReadTextResource(o.path, args[1], args[2], answer), answer);
-    }
-    if (command == "binary") {
-      std::string block;
-      ExchangeResult outcome =
-          commands_.ReadBinaryResource(o.path, args[1], args[2], answer, block);
-      int code = Report(outcome, answer);
-      if (outcome != ExchangeResult::Good) return code;
-      std::ofstream out(args[3], std::ios::binary);
-      out.write(block.data(), static_cast<std::streamsize>(block.size()));
-      if (!out) {
-        std::fprintf(stderr, "talor-tool query: не удалось записать файл «%s»\n", args[3].c_str());
-        return 1;
-      }
-      std::printf("записано байт: %zu\n", block.size());
-      return 0;
-    }
-    if (command == "fulltext") {
-      return Report(commands_.FullTextSearch(args[1], args[2], "", answer, "", o.format, o.first,
-                                             o.count, ""),
-                    answer);
-    }
-    return UsageError("неизвестная команда «" + command + "»");
-  }
-
-  int Format(const std::vector<std::string>& args, StringList& answer) {
-    const std::string& range = args[3];
-    const size_t dash = range.find('-', 1);
-    if (args.size() == 4 && dash != std::string::npos) {
-      std::optional<int> from = Number(range.substr(0, dash));
-      std::optional<int> to = Number(range.substr(dash + 1));
-      if (!from || !to) return UsageError("диапазон записывается как N-M");
-      StringList list{{"0", 0}, {std::to_string(*from), 0}, {std::to_string(*to), 0}};
-      return Report(commands_.FormatRecords(args[1], list, args[2], answer), answer);
-    }
-    StringList list{{std::to_string(args.size() - 3), 0}};
-    for (size_t i = 3; i < args.size(); ++i) {
-      if (!Number(args[i])) return UsageError("MFN должен быть целым числом: «" + args[i] + "»");
-      list.Add(args[i]);
-    }
-    if (args.size() == 4) {
-      return Report(commands_.FormatRecord(args[1], *Number(args[3]), args[2], answer), answer);
-    }
-    return Report(commands_.FormatRecords(args[1], list, args[2], answer), answer);
-  }
-
-  int Write(const std::string& database, const std::string& path) {
-    std::optional<std::string> bytes = ReadWholeFile(path);
-    if (!bytes) {
-      std::fprintf(stderr, "talor-tool query: не удалось прочитать файл «%s»\n", path.c_str());
-      return 1;
-    }
-    TextExchangeReader reader(*bytes);
-    StringList record;
-    int code = 0;
-    int written = 0;
-    while (reader.Next(record)) {
-      StringList answer;
-      ExchangeResult outcome = commands_.WriteRecord(database, options_.lock, true, answer, record);
-      std::printf("--- запись %d\n", written + 1);
-      if (Report(outcome, answer) != 0) code = 1;
-      PrintLines(record);
-      ++written;
-    }
-    for (const TextExchangeIssue& issue : reader.issues()) {
-      std::fprintf(stderr, "%s:%d: %s\n", path.c_str(), issue.line, issue.message.c_str());
-    }
-    if (written == 0) {
-      std::fprintf(stderr, "talor-tool query: в файле «%s» нет записей\n", path.c_str());
-      return 1;
-    }
-    return code;
+    return kExitOk;
   }
 
   const Options& options_;
@@ -387,12 +381,36 @@ class QueryTool {
   int secondsWaited_ = 0;
 };
 
+constexpr QueryCommand kQueryCommands[] = {
+    {"register", 0, 0, "register", nullptr},
+    {"noop", 0, 0, "noop", &QueryTool::NoOperation},
+    {"maxmfn", 1, 1, "maxmfn БД", &QueryTool::MaxMfn},
+    {"read", 2, 2, "read БД MFN", &QueryTool::Read},
+    {"write", 2, 2, "write БД ФАЙЛ", &QueryTool::Write},
+    {"search", 2, 2, "search БД ВЫРАЖЕНИЕ", &QueryTool::Search},
+    {"terms", 2, 2, "terms БД НАЧАЛО", &QueryTool::Terms},
+    {"terms-back", 2, 2, "terms-back БД НАЧАЛО", &QueryTool::TermsBack},
+    {"collect", 2, 2, "collect БД НАЧАЛО", &QueryTool::Collect},
+    {"postings", 2, 2, "postings БД ТЕРМИН", &QueryTool::Postings},
+    {"format", 3, 1000, "format БД ФОРМАТ MFN... (или диапазон N-M)", &QueryTool::Format},
+    {"text", 2, 2, "text БД ФАЙЛ", &QueryTool::Text},
+    {"binary", 3, 3, "binary БД ФАЙЛ ВЫХОДНОЙ_ФАЙЛ", &QueryTool::Binary},
+    {"fulltext", 2, 2, "fulltext БД ЗАПРОС", &QueryTool::FullText},
+};
+
+const QueryCommand* FindQueryCommand(std::string_view name) {
+  for (const QueryCommand& command : kQueryCommands) {
+    if (command.name == name) return &command;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 int RunQueryCommand(int argc, char** argv) {
   if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
     std::fputs(kUsage, stdout);
-    return 0;
+    return kExitOk;
   }
   Options options;
   if (std::optional<std::string> error = ParseOptions(argc, argv, options)) {
