@@ -21,6 +21,8 @@ function(talor_tests name)
                                               GTest::gmock)
   target_compile_definitions(${name}_tests PRIVATE
       TALOR_SOURCE_DIR="${PROJECT_SOURCE_DIR}" TALOR_BINARY_DIR="${PROJECT_BINARY_DIR}")
-  gtest_discover_tests(${name}_tests DISCOVERY_TIMEOUT 60
+  # Parameter values stay out of the test names, which would otherwise
+  # carry their bytes and pad ctest's log to hundreds of columns.
+  gtest_discover_tests(${name}_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_TYPES NO_PRETTY_VALUES
                        PROPERTIES LABELS ${name})
 endfunction()

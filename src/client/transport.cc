@@ -116,7 +116,7 @@ ExchangeResult Transport::RunNonBlocking(StringList& answer) {
     timerNoOperation_.Restart();
     ShowWaitForm(false);
 
-    tunnelled_ = identity_.port == kTunnelPort;
+    tunnelled_ = identity_.port == tunnelPort_;
     const char command = identity_.currentCommand;
     OpenConnection(tunnelled_
                        ? FrameTunnelRequest(command, requestText_, identity_.host, identity_.port)

@@ -91,6 +91,9 @@ class Transport {
   // The blocking path (BlockSocket).
   void SetBlocking(bool blocking) { blocking_ = blocking; }
   bool blocking() const { return blocking_; }
+  // The port whose requests go through the web server's gateway: kTunnelPort
+  // in use; tests take a free port instead, as port 80 is seldom theirs.
+  void SetTunnelPort(std::string_view port) { tunnelPort_ = port; }
 
   // ---- command wrapper
   enum class CommandKind { Ordinary, Registration };
@@ -170,6 +173,7 @@ class Transport {
   SessionIdentity identity_;
   int waitSeconds_ = kDefaultWaitSeconds;
   bool blocking_ = false;
+  std::string tunnelPort_{kTunnelPort};
 
   // Valid for one command operation.
   ExchangeResult busyLock_ = ExchangeResult::Good;
