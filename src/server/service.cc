@@ -1,5 +1,6 @@
 #include "server/service.h"
 
+#include <cstdio>
 #include <exception>
 
 #include "server/return_codes.h"
@@ -35,6 +36,16 @@ Answer CodeAnswer(int32_t code) {
   return answer;
 }
 
+namespace {
+
+// One line on standard error for a request the service could not carry out.
+void LogFailure(const Request& request, const char* what) {
+  std::fprintf(stderr, "talor-server: запрос «%c» пользователя «%s» не выполнен: %s\n",
+               request.command != 0 ? request.command : '?', request.user.c_str(), what);
+}
+
+}  // namespace
+
 Service::Service(Storage& storage, CatalogueFiles files, Formatter& formatter,
                  ServiceOptions options)
     : storage_(storage),
@@ -49,8 +60,13 @@ Answer Service::Handle(const Request& request) {
   try {
     Call call{request, *token, owner};
     answer = Dispatch(call);
+  } catch (const std::exception& error) {
+    // Nothing may leave the service: a failure here is the request's code,
+    // and the administrator learns what it was.
+    LogFailure(request, error.what());
+    answer = CodeAnswer(Code(ReturnCode::StorageFailed));
   } catch (...) {
-    // Nothing may leave the service: a failure here is the request's code.
+    LogFailure(request, "неизвестное исключение");
     answer = CodeAnswer(Code(ReturnCode::StorageFailed));
   }
   sessions_.EndRequest(owner, token);

@@ -425,7 +425,8 @@ void Storage::ReleaseLocks(std::string_view owner) {
   if (!db) return;
   std::lock_guard lock(writeMutex_);
   SqliteStatement update =
-      db->Prepare("UPDATE records SET status = status & ~64, lock_owner = '' WHERE lock_owner = ?");
+      db->Prepare("UPDATE records SET status = status & ~" + std::to_string(kStatusLocked) +
+                  ", lock_owner = '' WHERE lock_owner = ?");
   update.Bind(1, owner).Run();
 }
 

@@ -12,10 +12,13 @@
 #include <string_view>
 #include <vector>
 
+#include "client/record.h"
+
 namespace talor::server {
 
-inline constexpr int32_t kStatusDeleted = 1;
-inline constexpr int32_t kStatusLocked = 64;
+// The status bits of a record are the client's.
+using talor::kStatusDeleted;
+using talor::kStatusLocked;
 
 struct Field {
   int32_t tag = 0;
