@@ -1,8 +1,8 @@
 #include "server/catalogue_files.h"
 
-#include <fstream>
 #include <system_error>
 
+#include "platform/file_io.h"
 #include "server/storage.h"
 #include "text/encoding.h"
 
@@ -68,15 +68,9 @@ std::optional<std::string> CatalogueFiles::Read(int pathNumber, std::string_view
 }
 
 std::optional<std::string> ReadWholeFile(const fs::path& path) {
-  std::error_code ec;
-  uintmax_t size = fs::file_size(path, ec);
-  if (ec || size > kMaxResourceBytes) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string bytes(static_cast<size_t>(size), '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(size));
-  if (static_cast<uintmax_t>(in.gcount()) != size) return std::nullopt;
-  return bytes;
+  FileContents file = talor::ReadWholeFile(path.string(), kMaxResourceBytes);
+  if (file.status != FileReadStatus::Read) return std::nullopt;
+  return std::move(file.bytes);
 }
 
 }  // namespace talor::server
