@@ -258,42 +258,45 @@ void WebWindow::AddRoutes() {
   AddAction("/api/toolbar", [this](const Fields& f) {
     SetToolBar(std::string(Field(f, "bar")), Field(f, "visible") == "1");
   });
-  AddAction("/api/layout", [this](const Fields& f) { ReadLayoutFields(f); });
-  AddAction("/api/dialog", [this](const Fields& f) { DialogAnswered(f); });
-  AddAction("/api/login", [this](const Fields& f) { LoginAction(f); });
-  AddAction("/api/status", [this](const Fields& f) {
-    status_ = std::string(Field(f, "text"));
-    MarkChanged(kChromeChanged);
-  });
+  AddAction(
+      "/api/layout", [this](const Fields& f) { ReadLayoutFields(f); }, ActionGate::kAlways);
+  AddAction(
+      "/api/dialog", [this](const Fields& f) { DialogAnswered(f); }, ActionGate::kAlways);
+  AddAction(
+      "/api/login", [this](const Fields& f) { LoginAction(f); }, ActionGate::kAlways);
+  AddAction(
+      "/api/status", [this](const Fields& f) { status_ = std::string(Field(f, "text")); },
+      ActionGate::kAlways);
   AddAction("/api/page/click", [this](const Fields& f) { view_.Click(HandleField(f, "element")); });
-  AddAction("/api/page/checked", [this](const Fields& f) { PageChecked(f); });
+  AddAction(
+      "/api/page/checked", [this](const Fields& f) { PageChecked(f); }, ActionGate::kAlways);
   AddAction("/api/page/submit", [this](const Fields& f) { PageSubmit(f); });
-  AddAction("/api/page/scroll", [this](const Fields& f) { PageScrolled(f); });
+  AddAction(
+      "/api/page/scroll", [this](const Fields& f) { PageScrolled(f); }, ActionGate::kAlways);
   AddAction("/api/page/navigate", [this](const Fields& f) {
     view_.Navigate(view_.ResolveAddress(Field(f, "url")), {}, Field(f, "target"));
   });
 }
 
-// Actions are refused while a dialog is open above the main window, as a
-// disabled window takes no input; the dialog's own answers, the stop button
-// of the wait dialog and what the page merely reports always pass.
-void WebWindow::AddAction(std::string path, std::function<void(const Fields&)> action) {
-  const bool always = path == "/api/dialog" || path == "/api/login" || path == "/api/layout" ||
-                      path == "/api/status" || path == "/api/page/scroll" ||
-                      path == "/api/page/checked";
-  server_.AddCoreRoute(
-      HttpMethod::kPost, std::move(path),
-      [this, always, action = std::move(action)](const WebRequest& request) {
-        loop_.Post([this, alive = alive_, always, action, fields = request.params] {
-          if (!*alive || ended_ || main_ == nullptr) return;
-          const bool stop = Field(fields, "name") == "Stop" ||
-                            (Field(fields, "key") == std::to_string(key::kEscape));
-          if (!always && !stop && (!dialogs_.empty() || !mainEnabled_)) return;
-          action(fields);
-          MarkChanged(kChromeChanged);
-        });
-        return WebReply{204, "text/plain; charset=utf-8", ""};
-      });
+// An action runs on a later turn of the loop. Actions are refused while a
+// dialog is open above the main window or an exchange has disabled it, as a
+// disabled window takes no input; the stop command and key, the dialogs' own
+// answers and what the page merely reports pass all the same.
+void WebWindow::AddAction(std::string path, std::function<void(const Fields&)> action,
+                          ActionGate gate) {
+  server_.AddCoreRoute(HttpMethod::kPost, std::move(path),
+                       [this, gate, action = std::move(action)](const WebRequest& request) {
+                         loop_.Post([this, alive = alive_, gate, action, fields = request.params] {
+                           if (!*alive || ended_ || main_ == nullptr) return;
+                           const bool stop = Field(fields, "name") == "Stop" ||
+                                             Field(fields, "key") == std::to_string(key::kEscape);
+                           const bool blocked = !dialogs_.empty() || !mainEnabled_;
+                           if (gate == ActionGate::kWhenEnabled && blocked && !stop) return;
+                           action(fields);
+                           MarkChanged(kChromeChanged);
+                         });
+                         return WebReply{204, "text/plain; charset=utf-8", ""};
+                       });
 }
 
 // ---- the page's actions

@@ -122,10 +122,14 @@ class WebWindow final : public UserInterface, public MainWindowView {
   };
   using Fields = std::multimap<std::string, std::string>;
 
+  // Whether an action waits for the main window to take input.
+  enum class ActionGate { kWhenEnabled, kAlways };
+
   void AddRoutes();
   // A POST route whose action runs on a later turn of the loop; the request
   // is answered at once.
-  void AddAction(std::string path, std::function<void(const Fields&)> action);
+  void AddAction(std::string path, std::function<void(const Fields&)> action,
+                 ActionGate gate = ActionGate::kWhenEnabled);
 
   // ---- the page's actions
   void RunCommand(const std::string& name);
