@@ -7,6 +7,7 @@
 #include "favorites/favorites_history.h"
 #include "navigator/navigator.h"
 #include "navigator/parameters.h"
+#include "navigator/work_files.h"
 #include "shell/config_keys.h"
 #include "shell/message_numbers.h"
 #include "text/number_text.h"
@@ -18,6 +19,7 @@ namespace talor {
 namespace {
 
 constexpr size_t kMaxAddresses = 50;
+constexpr std::string_view kFileUrlPrefix = "file://";
 constexpr std::string_view kFrameScript = "<script src=\"/frame.js\"></script>";
 
 std::string_view Field(const std::multimap<std::string, std::string>& fields,
@@ -772,7 +774,15 @@ WebReply WebWindow::ServePage(HtmlPageView& view, bool withFrameScript) const {
     const size_t slash = location.rfind('/');
     options.headStart += "<base href=\"" + location.substr(0, slash + 1) + "\">";
   }
-  options.rewriteUrl = ServeFileAddress;
+  // Pictures that the navigator fetched or drew stand in the page as plain
+  // paths of the work directory.
+  options.rewriteUrl = [this](std::string& url) {
+    if (!workDirectory_.empty() && url.starts_with(workDirectory_)) {
+      url = "/local" + FileUrl(url).substr(kFileUrlPrefix.size());
+    } else {
+      ServeFileAddress(url);
+    }
+  };
   std::string html = view.MirrorHtml(options);
   if (html.empty()) html = "<!DOCTYPE html><html><head></head><body></body></html>";
   return WebReply{200, "text/html; charset=utf-8", std::move(html)};

@@ -309,6 +309,10 @@ TEST_F(WebWindowTest, ReaderActionsInTheFrameReachTheCore) {
     ASSERT_FALSE(NextPage(pages).empty());
     html = ShownDocument();
     EXPECT_NE(html.find("Война и мир"), std::string::npos);
+    // The covers the navigator fetched into its work directory are served.
+    std::smatch cover;
+    ASSERT_TRUE(std::regex_search(html, cover, std::regex("<img [^>]*src=\"(/local/[^\"]+)\"")));
+    EXPECT_FALSE(Get(cover[1]).empty()) << cover[1];
 
     // A box ticked in the frame changes the core's document without a new copy
     // for the frame, which shows it already.
