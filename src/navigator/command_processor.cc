@@ -28,7 +28,7 @@ std::string ServerPageText(const StringList& lines) {
 const CommandProcessor::CommandEntry CommandProcessor::kCommands[] = {
     {1, &CommandProcessor::ShowRecord, true},    {2, &CommandProcessor::Search, true},
     {3, &CommandProcessor::ServerPage, true},    {4, &CommandProcessor::TermList, true},
-    {5, &CommandProcessor::ListPage, true},      {6, &CommandProcessor::NotAvailable, true},
+    {5, &CommandProcessor::ListPage, true},      {6, &CommandProcessor::EnterRecord, false},
     {7, &CommandProcessor::NotAvailable, true},  {8, &CommandProcessor::NotAvailable, true},
     {9, &CommandProcessor::PressButton, false},  {10, &CommandProcessor::FullTextSearch, true},
     {11, &CommandProcessor::NotAvailable, true},

@@ -86,9 +86,10 @@ class CommandProcessor {
   std::string ServerPage(CommandValues& values);      // 3
   std::string TermList(CommandValues& values);        // 4
   std::string ListPage(CommandValues& values);        // 5
+  std::string EnterRecord(CommandValues& values);     // 6, record_entry.cc
   std::string PressButton(CommandValues& values);     // 9
   std::string FullTextSearch(CommandValues& values);  // 10
-  std::string NotAvailable(CommandValues& values);    // 6, 7, 8, 11 for now
+  std::string NotAvailable(CommandValues& values);    // 7, 8, 11 for now
 
   std::string BrowseByMfn(CommandValues& values);
   std::string SearchPage(CommandValues& values, const StringList& answer, int32_t first);

@@ -15,6 +15,17 @@ std::string QueryPair(const NavigatorSettings& settings, Param param, std::strin
   return "&" + settings.Name(param) + "=" + std::string(value);
 }
 
+// The tail that both follow-up pseudo-URLs share: the top and bottom formats
+// and the print switch of the current page, then the free parameters.
+std::string FollowUpTail(const ParameterSet& params, const NavigatorSettings& settings,
+                         const std::vector<FreeParameter>& freeParameters) {
+  std::string tail;
+  for (Param param : {Param::TOPPFTNAME, Param::BOTTOMPFTNAME, Param::PRINTCOM}) {
+    tail += QueryPair(settings, param, params.Get(settings, param));
+  }
+  return tail + FreeParameterQuery(freeParameters, settings);
+}
+
 }  // namespace
 
 std::string ResolvedDatabase(const ParameterSet& params, const NavigatorSettings& settings,
@@ -74,10 +85,19 @@ std::string FollowUpSearchUrl(const ParameterSet& params, const NavigatorSetting
   // one relied on the setting.
   url +=
       QueryPair(settings, Param::SEARCHPORTION, std::to_string(ResolvedPortion(params, settings)));
-  for (Param param : {Param::TOPPFTNAME, Param::BOTTOMPFTNAME, Param::PRINTCOM}) {
-    url += QueryPair(settings, param, params.Get(settings, param));
-  }
-  return url + FreeParameterQuery(freeParameters, settings);
+  return url + FollowUpTail(params, settings, freeParameters);
+}
+
+std::string FollowUpRecordUrl(const ParameterSet& params, const NavigatorSettings& settings,
+                              std::string_view database, std::string_view formatName, int32_t mfn,
+                              const std::vector<FreeParameter>& freeParameters) {
+  std::string url =
+      "TALOR:?" + settings.Name(Param::RELOAD) + "=" + params.Get(settings, Param::RELOAD);
+  url += QueryPair(settings, Param::COMMAND, "1");
+  url += QueryPair(settings, Param::DBNAME, database);
+  url += QueryPair(settings, Param::PFTNAME, formatName);
+  url += QueryPair(settings, Param::ENTRY_MFN, std::to_string(mfn));
+  return url + FollowUpTail(params, settings, freeParameters);
 }
 
 }  // namespace talor

@@ -60,6 +60,15 @@ std::string FollowUpSearchUrl(const ParameterSet& params, const NavigatorSetting
                               std::string_view database, std::string_view formatName, int32_t count,
                               const std::vector<FreeParameter>& freeParameters);
 
+// The pseudo-URL that command 6 opens after storing (or failing to store)
+// record `mfn`: the record page (command 1 with ENTRY_MFN) of `database` in
+// the format, with the reload switch, top and bottom formats and print
+// switch of the current page, and the free parameters, named and encoded as
+// in FollowUpSearchUrl.
+std::string FollowUpRecordUrl(const ParameterSet& params, const NavigatorSettings& settings,
+                              std::string_view database, std::string_view formatName, int32_t mfn,
+                              const std::vector<FreeParameter>& freeParameters);
+
 }  // namespace talor
 
 #endif  // TALOR_NAVIGATOR_COMMAND_TEXT_H_

@@ -149,6 +149,9 @@ TEST_F(DemoWalkTest, EveryDemoPageRenders) {
       "TALOR:3,2,DEMO,index.html",
       "TALOR:3,2,DEMO,fulltext.html",
       "TALOR:3,2,SERIALS,index.html",
+      "TALOR:3,2,DEMO,entry.html",
+      "TALOR:1,,DEMO,entry,@82?TOPPFTNAME=rectop&BOTTOMPFTNAME=recbottom",
+      "TALOR:1,,DEMO,entry?ENTRY_MFN=0&TOPPFTNAME=rectop&BOTTOMPFTNAME=recbottom",
       "TALOR:3,0,,Talor_Navigator_Help0.html",
       "TALOR:2,,DEMO,brief?S21STN=1&S21CNR=10&CHECKNAME=SEL&TOPPFTNAME=browsetop&"
       "BOTTOMPFTNAME=browsebottom",

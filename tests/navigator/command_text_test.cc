@@ -109,5 +109,27 @@ TEST(CommandTextTest, FollowUpSearchUrlUsesConfiguredNamesAndResolvedPortion) {
       FollowUpSearchUrl(params, settings, "DEMO", "", 1, ReadFreeParameters(params, settings)));
 }
 
+TEST(CommandTextTest, FollowUpRecordUrlShowsTheStoredRecord) {
+  NavigatorSettings settings;
+  const ParameterSet params = Params(
+      "TALOR:6,,DEMO,full?RELOAD=1&ENTRY_MFN=-15&TOPPFTNAME=rectop&BOTTOMPFTNAME=recbottom"
+      "&FREEPAR2=%D0%9A%D0%BD%D0%B8%D0%B3%D0%B0%20%E2%84%96%201");
+  const std::string url =
+      FollowUpRecordUrl(params, settings, "DEMO", "full", 15, ReadFreeParameters(params, settings));
+  EXPECT_EQ(
+      "TALOR:?RELOAD=1&C21COM=1&I21DBN=DEMO&PFTNAME=full&ENTRY_MFN=15&TOPPFTNAME=rectop"
+      "&BOTTOMPFTNAME=recbottom&PRINTCOM=&FREEPAR0=%D0%9A%D0%BD%D0%B8%D0%B3%D0%B0%20%E2%84%96%201",
+      url);
+  const ParameterSet next = Params(url);
+  EXPECT_EQ("15", next.GetParam("ENTRY_MFN"));
+  EXPECT_EQ("Книга № 1", next.GetParam("FREEPAR0"));
+
+  settings.names[static_cast<size_t>(Param::RELOAD)] = "RL";
+  settings.names[static_cast<size_t>(Param::ENTRY_MFN)] = "MFN";
+  EXPECT_EQ(
+      "TALOR:?RL=&C21COM=1&I21DBN=SERIALS&PFTNAME=&MFN=3&TOPPFTNAME=&BOTTOMPFTNAME=&PRINTCOM=",
+      FollowUpRecordUrl(Params("TALOR:6", settings), settings, "SERIALS", "", 3, {}));
+}
+
 }  // namespace
 }  // namespace talor
