@@ -298,7 +298,9 @@ def add_files(records, files_dir):
     write_bytes(os.path.join(files_dir, "page_0001.gif"), page)
     write(os.path.join(files_dir, "page_0001.gif.words"),
           "".join("{} {} {} {} {}\n".format(w, x1, y1, x2, y2) for w, x1, y1, x2, y2 in PAGE_WORDS))
-    cover = gif(24, 32, [(2, 2, 21, 29)])
+    # A book: its outline, a dark spine, two title lines and a rule below.
+    cover = gif(24, 32, [(0, 0, 23, 0), (0, 31, 23, 31), (0, 0, 0, 31), (23, 0, 23, 31),
+                         (1, 0, 3, 31), (7, 6, 19, 7), (9, 10, 17, 10), (7, 25, 19, 25)])
     linked = 0
     annotated = False
     for fields in records:
