@@ -192,6 +192,9 @@ int RunWindowCommand(int argc, char** argv) {
   EventLoop loop;
   LocalWebServerOptions serverOptions;
   serverOptions.port = options.port;
+  // A page that went away is noticed at the next write to its stream: a
+  // closed browser window then ends the navigator within a second or two.
+  serverOptions.keepAliveInterval = std::chrono::seconds(1);
   LocalWebServer server(loop, serverOptions);
   // The views outlive the navigator that handles their events.
   HtmlPageView view(loop);

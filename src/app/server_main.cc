@@ -61,6 +61,10 @@ Arguments Parse(int argc, char** argv) {
   if (i < argc && argv[i][0] != '-') args.command = argv[i++];
   for (; i < argc; ++i) {
     std::string_view name = argv[i];
+    if (name == "--help" || name == "-h") {
+      args.command = "help";
+      break;
+    }
     if (i + 1 >= argc) {
       args.ok = false;
       break;
