@@ -59,7 +59,22 @@ PathContext PathContext::FromEnvironment(std::string programDir) {
 PathContext PathContext::ForThisProcess() {
   std::error_code error;
   fs::path current = fs::current_path(error);
-  return FromEnvironment(ProgramDirectory(error ? std::string(".") : current.string()));
+  PathContext context =
+      FromEnvironment(ProgramDirectory(error ? std::string(".") : current.string()));
+  context.dataDir = InstalledDataDir();
+  return context;
+}
+
+// TALOR_DATA_FROM_BIN is the way from the installed bin directory to the
+// installed share/talor ("../share/talor"), so that a staged or relocated
+// installation finds its files as well as the one in /usr.
+std::string PathContext::InstalledDataDir() {
+  std::error_code error;
+  const fs::path program = fs::read_symlink("/proc/self/exe", error);
+  if (error) return {};
+  const fs::path data = program.parent_path() / TALOR_DATA_FROM_BIN;
+  if (!fs::is_directory(data, error)) return {};
+  return WithTrailingSlash(fs::weakly_canonical(data, error).string());
 }
 
 std::string ProgramDirectory(std::string_view currentDir) {

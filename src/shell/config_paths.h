@@ -25,12 +25,17 @@ struct PathContext {
   std::string programDir;  // absolute, ending in `/`
   std::string homeDir;     // $HOME; empty when unknown
   std::string runtimeDir;  // $XDG_RUNTIME_DIR; empty when unset
+  // The shared files of an installed program (share/talor beside its bin),
+  // ending in `/`; empty when the program runs from elsewhere.
+  std::string dataDir;
 
   // The context of this process, with `programDir` as given.
   static PathContext FromEnvironment(std::string programDir);
   // The context of this process, its program directory being the current
   // directory ("./" in the unlikely case that it cannot be named).
   static PathContext ForThisProcess();
+  // The installed data directory of the running program, when there is one.
+  static std::string InstalledDataDir();
 };
 
 // `currentDir` with a `/` added when it does not end in one.

@@ -1,5 +1,7 @@
 #include "shell/locations.h"
 
+#include <filesystem>
+
 #include "shell/config_keys.h"
 #include "shell/ini_value.h"
 
@@ -16,7 +18,16 @@ std::string MessageFilePath(const PathContext& context, const LocalConfig& local
   std::string name =
       localConfig.ReadString(config::kMain, config::kTalorMsg, config::kDefaultTalorMsg);
   if (TrimBlanks(name).empty()) name = config::kDefaultTalorMsg;
-  return FindFileIgnoringCase(ProgramRelativePath(name, context));
+  const std::string path = FindFileIgnoringCase(ProgramRelativePath(name, context));
+  // An installed navigator started from a folder without the file takes the
+  // one it was installed with.
+  const std::string relative = PathFromConfig(name);
+  if (!context.dataDir.empty() && !relative.starts_with('/') && !relative.starts_with('~') &&
+      !std::filesystem::exists(path)) {
+    const std::string installed = FindFileIgnoringCase(context.dataDir + relative);
+    if (std::filesystem::exists(installed)) return installed;
+  }
+  return path;
 }
 
 std::string WorkDirectory(const PathContext& context, const LocalConfig& localConfig) {

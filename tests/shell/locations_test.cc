@@ -71,6 +71,23 @@ TEST_F(LocationsTest, EmptySettingsFallBackToTheirDefaults) {
   EXPECT_EQ(dir_.path(), WorkDirectory(context_, config));  // empty: the program directory
 }
 
+TEST_F(LocationsTest, AnInstalledNavigatorFallsBackToItsInstalledMessageFile) {
+  TempDir installed;
+  installed.Write("TALORMSG.TXT", "zero\r\n");
+  context_.dataDir = installed.path();
+  const LocalConfig plain;
+  EXPECT_EQ(installed.File("TALORMSG.TXT"), MessageFilePath(context_, plain));
+
+  // A file in the program directory wins, and so does a configured path.
+  dir_.Write("TALORMSG.TXT", "zero\r\n");
+  EXPECT_EQ(dir_.File("TALORMSG.TXT"), MessageFilePath(context_, plain));
+  const LocalConfig absolute = LocalConfig::FromText("[Main]\nTalorMsg=/nowhere/MSG.TXT\n");
+  EXPECT_EQ("/nowhere/MSG.TXT", MessageFilePath(context_, absolute));
+  // A relative name missing in both places still names the program's one.
+  const LocalConfig other = LocalConfig::FromText("[Main]\nTalorMsg=other.txt\n");
+  EXPECT_EQ(dir_.File("other.txt"), MessageFilePath(context_, other));
+}
+
 TEST_F(LocationsTest, WorkDirectoryDefaultsToTheOldDefaultsNewPlace) {
   context_.runtimeDir = "/run/user/1000";
   EXPECT_EQ("/run/user/1000/talorwrk/", WorkDirectory(context_, LocalConfig()));
