@@ -21,6 +21,9 @@ export function commandShown(name) {
 }
 
 export function commandEnabled(name) {
+  // A window that takes no input (a dialog above it, an exchange running)
+  // has every command greyed.
+  if (state.chrome?.enabled === false) return false;
   return state.chrome?.commands?.[name] !== false;
 }
 
