@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "ui/content_types.h"
-#include "ui/json_text.h"
 #include "ui/scratch_dir.h"
 
 namespace talor {
@@ -97,18 +96,6 @@ TEST_F(FileAccessTest, ListingRefusesWhatItCannotList) {
   EXPECT_EQ(ListDirectory((root_ / "page.html").string(), false, json),
             ListingResult::kNotDirectory);
   EXPECT_EQ(json, "unchanged");
-}
-
-TEST(JsonTextTest, EscapesAndRepairsText) {
-  EXPECT_EQ(JsonString("plain"), "\"plain\"");
-  EXPECT_EQ(JsonString("a\"b\\c\n\t\x01\x7f"), "\"a\\\"b\\\\c\\n\\t\\u0001\\u007f\"");
-  EXPECT_EQ(JsonString("Каталог"), "\"Каталог\"");
-  // Windows-1251 bytes, a truncated sequence, an overlong form, a surrogate.
-  EXPECT_EQ(JsonString("\xCA\xE0"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\"");
-  EXPECT_EQ(JsonString("a\xD0"), "\"a\xEF\xBF\xBD\"");
-  EXPECT_EQ(JsonString("\xC0\xAF"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\"");
-  EXPECT_EQ(JsonString("\xED\xA0\x80"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"");
-  EXPECT_EQ(JsonString("\xF0\x9F\x93\x9A"), "\"\xF0\x9F\x93\x9A\"");
 }
 
 TEST(ContentTypeTest, ByExtension) {
