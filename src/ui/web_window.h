@@ -14,7 +14,8 @@
 // actions (the stop button above all) keep running meanwhile.
 //
 // Everything runs on the core loop's thread; the routes it adds run there
-// too (see LocalWebServer::AddCoreRoute).
+// too (see LocalWebServer::AddCoreRoute). web_window_state.cc writes the
+// state the page receives.
 
 #ifndef TALOR_UI_WEB_WINDOW_H_
 #define TALOR_UI_WEB_WINDOW_H_
