@@ -6,8 +6,8 @@
 
 #include "favorites/favorites_history.h"
 #include "navigator/navigator.h"
-#include "navigator/parameters.h"
 #include "navigator/work_files.h"
+#include "platform/page_address.h"
 #include "shell/config_keys.h"
 #include "shell/message_numbers.h"
 #include "text/number_text.h"
@@ -110,12 +110,10 @@ ModalResult MessageResult(std::string_view result, MessageButtons buttons) {
   }
 }
 
-// A `file:` address as the window's server serves it: /local/<path>.
+// A `file:` address as the window's server serves it: /local/<path>, the
+// path's `%XX` kept for the browser. Other addresses stay as they are.
 void ServeFileAddress(std::string& url) {
-  if (url.size() < 5 || AsciiUpperCase(url.substr(0, 5)) != "FILE:") return;
-  size_t path = 5;
-  while (path < url.size() && url[path] == '/') ++path;
-  url = "/local/" + url.substr(path);
+  if (std::optional<std::string> path = FileUrlPath(url, false)) url = "/local" + *path;
 }
 
 }  // namespace
@@ -408,11 +406,18 @@ std::optional<std::string> WebWindow::AskFileName(const FileDialogRequest& reque
 
 // ---- dialogs
 
-WebWindow::Fields WebWindow::RunModal(int id, std::string json) {
+void WebWindow::ShowOnPage(int id, std::string json, const std::function<bool()>& done) {
   dialogs_.push_back({id, json});
   server_.events().Push("dialog", json);
   MarkChanged(kChromeChanged);
-  loop_.WaitUntil([&] { return answers_.count(id) != 0 || ended_; });
+  loop_.WaitUntil([&] { return done() || ended_; });
+  std::erase_if(dialogs_, [id](const OpenDialog& dialog) { return dialog.id == id; });
+  server_.events().Push("dialog-close", JsonObject().Number("id", id).Text());
+  MarkChanged(kChromeChanged);
+}
+
+WebWindow::Fields WebWindow::RunModal(int id, std::string json) {
+  ShowOnPage(id, std::move(json), [&] { return answers_.count(id) != 0; });
   Fields answer;
   if (auto found = answers_.find(id); found != answers_.end()) {
     answer = std::move(found->second);
@@ -420,9 +425,6 @@ WebWindow::Fields WebWindow::RunModal(int id, std::string json) {
   } else {
     answer.emplace("result", "closed");
   }
-  std::erase_if(dialogs_, [id](const OpenDialog& dialog) { return dialog.id == id; });
-  server_.events().Push("dialog-close", JsonObject().Number("id", id).Text());
-  MarkChanged(kChromeChanged);
   return answer;
 }
 
@@ -469,15 +471,9 @@ ModalResult WebWindow::ShowConnectForm(ConnectFormEvents& form) {
   loginForm_ = &form;
   loginDialog_ = NewDialogId();
   const int id = loginDialog_;
-  dialogs_.push_back({id, LoginJson(id, form.fields())});
-  server_.events().Push("dialog", dialogs_.back().json);
-  MarkChanged(kChromeChanged);
-  loop_.WaitUntil([&] { return form.modalResult().has_value() || ended_; });
-  std::erase_if(dialogs_, [id](const OpenDialog& dialog) { return dialog.id == id; });
-  server_.events().Push("dialog-close", JsonObject().Number("id", id).Text());
+  ShowOnPage(id, LoginJson(id, form.fields()), [&] { return form.modalResult().has_value(); });
   loginForm_ = outer;
   loginDialog_ = outerDialog;
-  MarkChanged(kChromeChanged);
   return form.modalResult().value_or(ModalResult::Cancel);
 }
 
@@ -692,7 +688,7 @@ WebReply WebWindow::ServePage(HtmlPageView& view, bool withFrameScript) const {
   HtmlPageView::MirrorOptions options;
   if (withFrameScript) options.headStart = kFrameScript;
   std::string location = view.LocationURL();
-  if (location.size() >= 5 && AsciiUpperCase(location.substr(0, 5)) == "FILE:") {
+  if (UrlScheme(location) == "file") {
     ServeFileAddress(location);
     const size_t slash = location.rfind('/');
     options.headStart += "<base href=\"" + location.substr(0, slash + 1) + "\">";
@@ -722,12 +718,11 @@ std::string WebWindow::PageJson() const {
         main_ == nullptr || !main_->started() || main_->core().settings().rButtonDown;
     src = "/page/" + generation + "?scroll=" + std::to_string(view_.ScrollTop()) +
           "&rbutton=" + (rightButton ? "1" : "0");
-  } else if (AsciiUpperCase(location.substr(0, 5)) == "FILE:") {
+  } else if (UrlScheme(location) == "file") {
     kind = "file";
     src = location;
     ServeFileAddress(src);
-  } else if (AsciiUpperCase(location.substr(0, 5)) == "HTTP:" ||
-             AsciiUpperCase(location.substr(0, 6)) == "HTTPS:") {
+  } else if (UrlScheme(location) == "http" || UrlScheme(location) == "https") {
     kind = "external";
     src = location;
   }

@@ -147,6 +147,9 @@ class WebWindow final : public UserInterface, public MainWindowView {
 
   // ---- dialogs
   int NewDialogId() { return nextDialogId_++; }
+  // Shows the dialog `json` on the page until `done` holds or the
+  // application ends, then closes it there.
+  void ShowOnPage(int id, std::string json, const std::function<bool()>& done);
   // Opens the dialog `json` on the page and waits until it is answered (or
   // the application ends: then "closed"). Returns the answer's fields.
   Fields RunModal(int id, std::string json);
