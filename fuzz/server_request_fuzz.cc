@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "server/engine_formatter.h"
+#include "server/password_hash.h"
 #include "server/request.h"
 #include "server/service.h"
 #include "server/storage.h"
@@ -25,7 +26,7 @@ struct Fixture {
     std::string error;
     storage = Storage::Open((dir / "s.sqlite").string(), error);
     storage->CreateDatabase("DEMO");
-    storage->PutUser({"u", "p", "", true});
+    storage->PutUser({"u", HashPassword("p").value_or(""), "", true});
     for (const char* title : {"^AWar and peace", "^AВойна и мир^Eроман", "^Apeace"}) {
       storage->WriteRecord(
           "DEMO", {0, 0, 0, {{200, title}, {610, "war"}}}, {}, [](const StoredRecord& r) {
@@ -38,8 +39,11 @@ struct Fixture {
           });
     }
     formatter = std::make_unique<EngineFormatter>(CatalogueFiles(dir), storage.get());
-    service =
-        std::make_unique<Service>(*storage, CatalogueFiles(dir), *formatter, ServiceOptions{});
+    // Refused logins are answered at once: holding them back would only slow
+    // the fuzzer down.
+    ServiceOptions options;
+    options.throttle.maxHold = {};
+    service = std::make_unique<Service>(*storage, CatalogueFiles(dir), *formatter, options);
   }
   std::filesystem::path dir;
   std::unique_ptr<Storage> storage;

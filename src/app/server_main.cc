@@ -1,9 +1,10 @@
 // talor-server: the reference catalogue database server.
 //
 //   talor-server [serve] [--data DIR] [--address A] [--port N]
-//                [--gateway-port N] [--threads N]
+//                [--gateway-port N] [--threads N] [--request-timeout SECONDS]
 //   talor-server init --data DIR --from SOURCE
 //   talor-server reindex --data DIR
+//   talor-server user add|passwd|set|remove|list ... --data DIR
 
 #include <csignal>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include <string_view>
 
 #include "app/exit_codes.h"
+#include "app/server_users.h"
 #include "server/catalogue_loader.h"
 #include "server/engine_formatter.h"
 #include "server/storage.h"
@@ -23,6 +25,7 @@ namespace talor::server {
 namespace {
 
 constexpr std::string_view kDefaultDataDir = "talor-data";
+constexpr uint16_t kMaxRequestTimeoutSeconds = 3600;
 
 struct Arguments {
   std::string command = "serve";
@@ -36,12 +39,19 @@ void PrintUsage(std::FILE* out) {
   std::fprintf(out,
                "Использование:\n"
                "  talor-server [serve] [--data ПАПКА] [--address АДРЕС] [--port ПОРТ]\n"
-               "               [--gateway-port ПОРТ] [--threads N]\n"
+               "               [--gateway-port ПОРТ] [--threads N] [--request-timeout СЕКУНДЫ]\n"
                "  talor-server init --data ПАПКА --from ИСХОДНЫЙ_КАТАЛОГ\n"
                "  talor-server reindex --data ПАПКА\n"
+               "%s"
                "По умолчанию: адрес 127.0.0.1, порт 6666, папка данных %s;\n"
-               "шлюз HTTP (POST /cgi-bin/wwwtalor.exe) включается параметром --gateway-port.\n",
-               std::string(kDefaultDataDir).c_str());
+               "шлюз HTTP (POST /cgi-bin/wwwtalor.exe) включается параметром --gateway-port.\n"
+               "--threads: число потоков, выполняющих запросы (по умолчанию %d).\n"
+               "--request-timeout: срок в секундах на приём запроса и передачу ответа\n"
+               "вместе (по умолчанию %d); соединение, не уложившееся в срок, закрывается.\n"
+               "Пароль для user add и user passwd вводится с терминала без отображения\n"
+               "или читается строкой со стандартного ввода.\n",
+               kUserCommandUsage, std::string(kDefaultDataDir).c_str(), DefaultWorkerThreads(),
+               static_cast<int>(kDefaultRequestTimeout.count()));
 }
 
 std::optional<uint16_t> PortValue(std::string_view text) {
@@ -92,6 +102,12 @@ Arguments Parse(int argc, char** argv) {
         args.ok = false;
       else
         args.server.threads = *threads;
+    } else if (name == "--request-timeout") {
+      std::optional<uint16_t> seconds = PortValue(value);
+      if (!seconds || *seconds == 0 || *seconds > kMaxRequestTimeoutSeconds)
+        args.ok = false;
+      else
+        args.server.requestTimeout = std::chrono::seconds(*seconds);
     } else {
       args.ok = false;
     }
@@ -108,6 +124,9 @@ int Serve(const Arguments& args) {
                  error.c_str());
     return kExitFailed;
   }
+  if (storage->convertedUsers() > 0)
+    std::fprintf(stderr, "talor-server: пароли пользователей (%d) заменены хэшами\n",
+                 storage->convertedUsers());
   EngineFormatter formatter(CatalogueFiles(dataDir), storage.get());
   Service service(*storage, CatalogueFiles(dataDir), formatter, ServiceOptions{});
   TcpServer server(service, args.server);
@@ -130,6 +149,8 @@ int Serve(const Arguments& args) {
 }
 
 int Run(int argc, char** argv) {
+  if (argc > 1 && std::string_view(argv[1]) == "user")
+    return RunUserCommand(argc - 2, argv + 2, kDefaultDataDir);
   Arguments args = Parse(argc, argv);
   if (!args.ok || args.command == "help" || args.command == "--help") {
     PrintUsage(args.ok ? stdout : stderr);

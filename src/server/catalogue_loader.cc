@@ -4,8 +4,10 @@
 
 #include "client/text_exchange.h"
 #include "server/catalogue_files.h"
+#include "server/password_hash.h"
 #include "server/service.h"
 #include "server/storage.h"
+#include "server/user_words.h"
 #include "text/encoding.h"
 #include "text/string_list.h"
 
@@ -41,25 +43,39 @@ std::unique_ptr<Storage> OpenStorage(const fs::path& dataDir, Formatter& formatt
   return storage;
 }
 
+// The user of one users.txt line: name, password, workstation codes,
+// rights; nullopt when the line is malformed or the hash cannot be made.
+std::optional<User> UserFromLine(std::string_view line) {
+  std::vector<std::string_view> words;
+  while (!line.empty()) {
+    size_t blank = line.find_first_of(" \t");
+    if (blank != 0) words.push_back(line.substr(0, blank));
+    if (blank == std::string_view::npos) break;
+    line.remove_prefix(blank + 1);
+  }
+  if (words.size() != 4 || !IsValidUserName(words[0]) || !IsValidPassword(words[1]))
+    return std::nullopt;
+  std::optional<std::string> workstations = ParseWorkstations(words[2]);
+  std::optional<bool> canWrite = ParseRights(words[3]);
+  std::optional<std::string> hash = HashPassword(words[1]);
+  if (!workstations || !canWrite || !hash) return std::nullopt;
+  return User{std::string(words[0]), std::move(*hash), std::move(*workstations), *canWrite};
+}
+
 bool LoadUsers(Storage& storage, const fs::path& file, std::string& error) {
   std::optional<std::string> text = ReadWholeFile(file);
   if (!text) return true;
   for (std::string_view line : SplitLines(*text)) {
     if (line.empty() || line.front() == '#') continue;
-    std::vector<std::string> parts;
-    while (!line.empty()) {
-      size_t blank = line.find_first_of(" \t");
-      if (blank != 0) parts.emplace_back(line.substr(0, blank));
-      if (blank == std::string_view::npos) break;
-      line.remove_prefix(blank + 1);
-    }
-    if (parts.size() != 4) {
-      error = "Неверная строка в users.txt: " + std::string(line);
+    std::optional<User> user = UserFromLine(line);
+    if (!user) {
+      // The line is not repeated: it holds a password.
+      error = "Неверная строка в users.txt (нужно: имя пароль коды_АРМ|- write|read): " +
+              std::string(line.substr(0, line.find_first_of(" \t")));
       return false;
     }
-    User user{parts[0], parts[1], parts[2] == "-" ? "" : parts[2], parts[3] == "write"};
-    if (!storage.PutUser(user)) {
-      error = "Не удалось записать пользователя " + user.name;
+    if (!storage.PutUser(*user)) {
+      error = "Не удалось записать пользователя " + user->name;
       return false;
     }
   }

@@ -2,7 +2,8 @@
 //
 //   settings.ini       the settings text sent at registration
 //   users.txt          one user a line: name, password, workstation codes
-//                      ("-" for any) and "write" or "read"
+//                      ("-" for any) and "write" or "read"; the storage
+//                      keeps only a hash of each password
 //   system/ pages/ common/    copied as they are (path numbers 0, 1, 3)
 //   db/<NAME>/         one folder per database, copied (path numbers 10, 11);
 //                      <NAME>.txt in it holds the records in the text

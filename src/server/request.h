@@ -28,6 +28,10 @@ struct Request {
   bool isStop = false;  // a stop packet: the header's command line reads "4"
   int stopLevel = 0;
   std::vector<std::string> parameters;
+  // The client's address as the network front saw it, in numeric form
+  // ("127.0.0.1", "::1"); not part of the packet. Failed logins are slowed
+  // down per address; requests with an empty address share one entry.
+  std::string peerAddress;
 
   // Parameter `index` (from 0), empty when absent.
   std::string_view Parameter(size_t index) const {

@@ -51,14 +51,15 @@ Service::Service(Storage& storage, CatalogueFiles files, Formatter& formatter,
     : storage_(storage),
       files_(std::move(files)),
       formatter_(formatter),
-      sessions_(options.maxSessions, options.idleLimit) {}
+      sessions_(options.maxSessions, options.idleLimit),
+      authenticator_(storage, options.throttle) {}
 
 Answer Service::Handle(const Request& request) {
   std::string owner = SessionKey(request.user, request.clientId);
   std::shared_ptr<CancelToken> token = sessions_.BeginRequest(owner);
   Answer answer;
+  Call call{request, *token, owner};
   try {
-    Call call{request, *token, owner};
     answer = Dispatch(call);
   } catch (const std::exception& error) {
     // Nothing may leave the service: a failure here is the request's code,
@@ -70,15 +71,15 @@ Answer Service::Handle(const Request& request) {
     answer = CodeAnswer(Code(ReturnCode::StorageFailed));
   }
   sessions_.EndRequest(owner, token);
+  authenticator_.Hold(call.hold);
   return answer;
 }
 
 Answer Service::Dispatch(Call& call) {
   const Request& request = call.request;
   if (request.command == kRegister) return Register(call);
-  std::optional<User> user = storage_.FindUser(request.user);
-  if (!user || user->password != request.password)
-    return CodeAnswer(Code(ReturnCode::AccessDenied));
+  std::optional<User> user = CheckUser(call, request.user, request.password);
+  if (!user) return CodeAnswer(Code(ReturnCode::AccessDenied));
   sessions_.Touch(call.owner);
   switch (request.command) {
     case kUnregister:
@@ -124,8 +125,8 @@ Answer Service::Register(Call& call) {
   std::string_view name = request.Parameter(0);
   std::string_view password = request.Parameter(1);
   if (name.empty()) name = request.user;
-  std::optional<User> user = storage_.FindUser(name);
-  if (!user || user->password != password) return CodeAnswer(Code(ReturnCode::BadLogin));
+  std::optional<User> user = CheckUser(call, name, password);
+  if (!user) return CodeAnswer(Code(ReturnCode::BadLogin));
   if (!user->workstations.empty() &&
       (request.workstation.size() != 1 ||
        user->workstations.find(request.workstation[0]) == std::string::npos))
@@ -138,6 +139,13 @@ Answer Service::Register(Call& call) {
   settings.SetText(storage_.Settings());
   for (ListLine& line : settings) answer.lines.Add(std::move(line.text));
   return answer;
+}
+
+std::optional<User> Service::CheckUser(Call& call, std::string_view name,
+                                       std::string_view password) {
+  CheckOutcome outcome = authenticator_.Check(name, password, call.request.peerAddress);
+  call.hold = outcome.hold;
+  return std::move(outcome.user);
 }
 
 Answer Service::Unregister(Call& call) {

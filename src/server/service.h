@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "server/authenticator.h"
 #include "server/catalogue_files.h"
 #include "server/formatter.h"
 #include "server/indexer.h"
@@ -40,6 +41,7 @@ struct Answer {
 struct ServiceOptions {
   size_t maxSessions = 256;
   std::chrono::steady_clock::duration idleLimit = std::chrono::minutes(30);
+  ThrottleLimits throttle;  // how failed logins are slowed down
 };
 
 class Service {
@@ -57,6 +59,9 @@ class Service {
     const Request& request;
     CancelToken& cancel;
     std::string owner;  // the session key, also the lock owner
+    // How long to hold back the answer (a refused login), after the
+    // request has released everything it held.
+    std::chrono::steady_clock::duration hold{};
   };
   struct IndexConfig {
     std::vector<FstLine> fst;
@@ -64,6 +69,8 @@ class Service {
   };
 
   Answer Dispatch(Call& call);
+  // The user when `password` is theirs; sets the call's hold on a refusal.
+  std::optional<User> CheckUser(Call& call, std::string_view name, std::string_view password);
   Answer Register(Call& call);
   Answer Unregister(Call& call);
   Answer ReadMaxMfn(Call& call);
@@ -90,6 +97,7 @@ class Service {
   Formatter& formatter_;
   // Internally synchronised.
   Sessions sessions_;
+  Authenticator authenticator_;
   // Guarded by configMutex_.
   std::mutex configMutex_;
   std::map<std::string, std::shared_ptr<const IndexConfig>> configs_;

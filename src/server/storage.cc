@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "server/password_hash.h"
 #include "server/return_codes.h"
 #include "text/encoding.h"
 
@@ -37,7 +38,7 @@ CREATE TABLE IF NOT EXISTS term_counts(
 CREATE VIRTUAL TABLE IF NOT EXISTS fulltext USING fts5(
   body, tokenize = 'unicode61 remove_diacritics 2');
 CREATE TABLE IF NOT EXISTS users(
-  name TEXT PRIMARY KEY, password TEXT NOT NULL, workstations TEXT NOT NULL,
+  name TEXT PRIMARY KEY, password_hash TEXT NOT NULL, workstations TEXT NOT NULL,
   can_write INTEGER NOT NULL);
 CREATE TABLE IF NOT EXISTS settings(
   id INTEGER PRIMARY KEY CHECK (id = 1), text BLOB NOT NULL);
@@ -100,6 +101,18 @@ void SortUnique(std::vector<IndexTerm>& terms) {
   terms.erase(std::unique(terms.begin(), terms.end()), terms.end());
 }
 
+// A users table made before passwords were hashed keeps them, in plain
+// text, in the column `password`.
+bool HasPlainPasswords(SqliteConnection& db) {
+  SqliteStatement query =
+      db.Prepare("SELECT 1 FROM pragma_table_info('users') WHERE name = 'password'");
+  return query.Step();
+}
+
+User UserFromRow(const SqliteStatement& row) {
+  return User{row.Text(0), row.Text(1), row.Text(2), row.Int(3) != 0};
+}
+
 StoredRecord RecordFromRow(const SqliteStatement& row, int32_t mfn) {
   StoredRecord record;
   record.mfn = mfn;
@@ -122,6 +135,7 @@ std::unique_ptr<Storage> Storage::Open(const std::string& file, std::string& err
     error = db->LastError();
     return nullptr;
   }
+  if (!storage->HashPlainPasswords(*db, error)) return nullptr;
   storage->Release(std::move(db));
   return storage;
 }
@@ -507,23 +521,91 @@ std::optional<std::vector<FullTextHit>> Storage::FullText(std::string_view datab
   return hits;
 }
 
+bool Storage::HashPlainPasswords(SqliteConnection& db, std::string& error) {
+  if (!HasPlainPasswords(db)) return true;
+  // Space freed by the rewrite is zeroed, so the old passwords leave no
+  // bytes behind in the file.
+  db.Execute("PRAGMA secure_delete=ON");
+  std::lock_guard lock(writeMutex_);
+  int converted = 0;
+  bool ok = InTransaction(db, [&] {
+    std::vector<std::pair<std::string, std::string>> plain;  // name, password
+    SqliteStatement all = db.Prepare("SELECT name, password FROM users");
+    while (all.Step()) plain.emplace_back(all.Text(0), all.Text(1));
+    if (!all.Done()) return false;
+    SqliteStatement put = db.Prepare("UPDATE users SET password = ? WHERE name = ?");
+    for (const auto& [name, password] : plain) {
+      std::optional<std::string> hash = HashPassword(password);
+      put.Reset();
+      if (!hash || !put.Bind(1, *hash).Bind(2, name).Run()) return false;
+      ++converted;
+    }
+    return db.Execute("ALTER TABLE users RENAME COLUMN password TO password_hash");
+  });
+  if (!ok) {
+    error = "не удалось заменить пароли пользователей хэшами: " + db.LastError();
+    return false;
+  }
+  db.Execute("PRAGMA secure_delete=OFF");
+  // Copies the rewritten pages over the old ones in the main file and
+  // empties the log, which may still hold pages from before.
+  db.Execute("PRAGMA wal_checkpoint(TRUNCATE)");
+  convertedUsers_ = converted;
+  return true;
+}
+
 std::optional<User> Storage::FindUser(std::string_view name) {
   Lease db(*this);
   if (!db) return std::nullopt;
   SqliteStatement query =
-      db->Prepare("SELECT name, password, workstations, can_write FROM users WHERE name = ?");
+      db->Prepare("SELECT name, password_hash, workstations, can_write FROM users WHERE name = ?");
   query.Bind(1, name);
   if (!query.Step()) return std::nullopt;
-  return User{query.Text(0), query.Text(1), query.Text(2), query.Int(3) != 0};
+  return UserFromRow(query);
+}
+
+std::vector<User> Storage::Users() {
+  std::vector<User> users;
+  Lease db(*this);
+  if (!db) return users;
+  SqliteStatement query =
+      db->Prepare("SELECT name, password_hash, workstations, can_write FROM users ORDER BY name");
+  while (query.Step()) users.push_back(UserFromRow(query));
+  return users;
 }
 
 bool Storage::PutUser(const User& user) {
+  return ChangeUsers("INSERT OR REPLACE INTO users VALUES(?1, ?2, ?3, ?4)", user) ==
+         UserChange::Done;
+}
+
+UserChange Storage::AddUser(const User& user) {
+  UserChange change =
+      ChangeUsers("INSERT INTO users VALUES(?1, ?2, ?3, ?4) ON CONFLICT(name) DO NOTHING", user);
+  return change == UserChange::Absent ? UserChange::Exists : change;
+}
+
+UserChange Storage::ChangeUser(const User& user) {
+  return ChangeUsers(
+      "UPDATE users SET password_hash = ?2, workstations = ?3, can_write = ?4 WHERE name = ?1",
+      user);
+}
+
+UserChange Storage::RemoveUser(std::string_view name) {
+  return ChangeUsers("DELETE FROM users WHERE name = ?1", User{std::string(name), {}, {}, false});
+}
+
+// Runs one statement over the users with the user's name, hash, workstation
+// codes and rights bound to ?1 to ?4 (a statement need not use them all);
+// Absent when it changed no row.
+UserChange Storage::ChangeUsers(std::string_view sql, const User& user) {
   Lease db(*this);
-  if (!db) return false;
+  if (!db) return UserChange::Failed;
   std::lock_guard lock(writeMutex_);
-  SqliteStatement put = db->Prepare("INSERT OR REPLACE INTO users VALUES(?, ?, ?, ?)");
-  put.Bind(1, user.name).Bind(2, user.password).Bind(3, user.workstations);
-  return put.Bind(4, user.canWrite ? 1 : 0).Run();
+  SqliteStatement change = db->Prepare(sql);
+  change.Bind(1, user.name).Bind(2, user.passwordHash).Bind(3, user.workstations);
+  if (!change.Bind(4, user.canWrite ? 1 : 0).Run()) return UserChange::Failed;
+  return sqlite3_changes(db->handle()) > 0 ? UserChange::Done : UserChange::Absent;
 }
 
 std::string Storage::Settings() {

@@ -40,9 +40,17 @@ struct TermCount {
 
 struct User {
   std::string name;
-  std::string password;
+  std::string passwordHash;  // made by HashPassword; never the password itself
   std::string workstations;  // the workstation codes the user may register with; empty = any
   bool canWrite = false;
+};
+
+// The result of a change to the users.
+enum class UserChange {
+  Done,
+  Exists,  // AddUser: the name is taken
+  Absent,  // ChangeUser, RemoveUser: no user of that name
+  Failed,  // the storage could not be written
 };
 
 struct ReadOutcome {
@@ -74,6 +82,9 @@ struct FullTextHit {
 class Storage {
  public:
   // Opens or creates the storage file. Nullptr with `error` set on failure.
+  // A file whose users still have plain-text passwords (made before they
+  // were hashed) has them replaced by hashes first, all in one transaction,
+  // with the old bytes overwritten; convertedUsers() tells how many.
   static std::unique_ptr<Storage> Open(const std::string& file, std::string& error);
   ~Storage();
 
@@ -121,8 +132,21 @@ class Storage {
   std::optional<std::vector<FullTextHit>> FullText(std::string_view database,
                                                    std::string_view ftsQuery, int limit);
 
+  // Users are read at every call, never cached, so a change made by another
+  // process (`talor-server user`) is seen at once.
   std::optional<User> FindUser(std::string_view name);
+  // Every user, by name.
+  std::vector<User> Users();
+  // Adds the user, or replaces the one of that name.
   bool PutUser(const User& user);
+  // Adds a user whose name is not taken yet.
+  UserChange AddUser(const User& user);
+  // Replaces the hash, rights and workstation codes of an existing user.
+  UserChange ChangeUser(const User& user);
+  UserChange RemoveUser(std::string_view name);
+  // The number of users whose plain-text passwords Open replaced by hashes.
+  int convertedUsers() const { return convertedUsers_; }
+
   std::string Settings();
   bool PutSettings(std::string_view text);
 
@@ -136,9 +160,13 @@ class Storage {
                         const WriteOptions& options, const IndexFunction& index);
   bool ReplaceIndex(SqliteConnection& db, int64_t dbId, int32_t mfn, std::string_view oldTerms,
                     const IndexEntries& entries, std::string& storedTerms);
+  bool HashPlainPasswords(SqliteConnection& db, std::string& error);
+  UserChange ChangeUsers(std::string_view sql, const User& user);
 
   // Constant after construction.
   const std::string file_;
+  // Set by Open.
+  int convertedUsers_ = 0;
   // Guarded by poolMutex_.
   std::mutex poolMutex_;
   std::vector<std::unique_ptr<SqliteConnection>> pool_;

@@ -1,8 +1,20 @@
-// Framing, the gateway form, bad requests, concurrency and stop packets.
+// Framing, the gateway form, bad requests, concurrency, stop packets, and
+// clients that hold their connection without finishing their exchange.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
 #include <thread>
+#include <vector>
 
 #include "integration/demo_server.h"
 
@@ -113,15 +125,6 @@ TEST_F(ProtocolTest, BadRequestsCloseTheConnectionAndTheServerCarriesOn) {
   EXPECT_EQ(client.Send('N', "").Line(0), "0");
 }
 
-TEST_F(ProtocolTest, SlowClientDoesNotHoldUpOthers) {
-  // A client that sends half a packet and then waits.
-  std::thread slow([] { Transmit(Port(), "200\nO\nR\nO\n1\n1\n"); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  RawClient client = Librarian();
-  for (int i = 0; i < 20; ++i) ASSERT_EQ(client.Send('O', "DEMO").Line(0), "331");
-  slow.detach();  // ends when the server's read times out or the suite stops it
-}
-
 TEST_F(ProtocolTest, ManyClientsAtOnce) {
   constexpr int kClients = 16;
   constexpr int kRequests = 25;
@@ -152,6 +155,150 @@ TEST_F(ProtocolTest, StopPacketIsAnsweredForItsClient) {
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].text, "0");  // nothing of this client was running
   EXPECT_EQ(client.Send('N', "").Line(0), "0");
+}
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// A connection the test holds open: it sends some bytes and then waits, or
+// trickles more, or never reads its answer. A small receive buffer keeps an
+// unread answer on the server's side.
+class HeldConnection {
+ public:
+  HeldConnection(uint16_t port, std::string_view bytes) : opened_(Clock::now()) {
+    fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    int small = 4096;
+    setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(port);
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    Send(bytes);
+  }
+  ~HeldConnection() { close(fd_); }
+  HeldConnection(const HeldConnection&) = delete;
+  HeldConnection& operator=(const HeldConnection&) = delete;
+
+  // Reads until the server closes the connection, sending one byte of
+  // `trickle` every 250 ms meanwhile; the time from opening to the close,
+  // nullopt when `limit` from opening passes first.
+  std::optional<Clock::duration> WaitForClose(Clock::duration limit,
+                                              std::string_view trickle = {}) {
+    while (connected_ && Clock::now() - opened_ < limit) {
+      if (!trickle.empty()) {
+        if (!Send(trickle.substr(0, 1))) return Clock::now() - opened_;
+        trickle.remove_prefix(1);
+      }
+      pollfd p{fd_, POLLIN, 0};
+      if (poll(&p, 1, 250) <= 0) continue;
+      char buffer[65536];
+      ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
+      if (n <= 0) return Clock::now() - opened_;
+      received_ += static_cast<size_t>(n);
+    }
+    return std::nullopt;
+  }
+
+  // Waits, reading nothing, until bytes arrive; false after `limit`.
+  bool WaitForBytes(Clock::duration limit) {
+    pollfd p{fd_, POLLIN, 0};
+    return connected_ &&
+           poll(&p, 1,
+                static_cast<int>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(limit).count())) > 0;
+  }
+
+  size_t received() const { return received_; }
+
+ private:
+  bool Send(std::string_view bytes) {
+    return send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
+           static_cast<ssize_t>(bytes.size());
+  }
+
+  const Clock::time_point opened_;
+  int fd_ = -1;
+  bool connected_ = false;
+  size_t received_ = 0;
+};
+
+// A server of two workers and a short deadline, for clients that hold their
+// connections.
+class HeldConnectionsTest : public ::testing::Test {
+ protected:
+  static constexpr Clock::duration kDeadline = 6s;
+  // More than the socket buffers of both sides hold.
+  static constexpr size_t kLargeAnswer = 8u << 20;
+
+  static void SetUpTestSuite() {
+    server_ = std::make_unique<ServerProcess>();
+    started_ = server_->Start({"--threads", "2", "--request-timeout", "6"});
+  }
+  static void TearDownTestSuite() { server_.reset(); }
+  void SetUp() override { ASSERT_TRUE(started_) << "talor-server did not start"; }
+
+  // A request for a binary resource of kLargeAnswer bytes.
+  static std::string LargeAnswerRequest() {
+    std::filesystem::path files = server_->dataDir() / "db" / "DEMO" / "files";
+    std::filesystem::create_directories(files);
+    std::ofstream(files / "held.bin", std::ios::binary) << std::string(kLargeAnswer, 'x');
+    RawClient client(server_->port());
+    std::string text = BuildRequestHeader(client.identity(), 'L').value() + "11.DEMO.@held.bin";
+    return FramePlainPacket('L', text);
+  }
+
+  // Closed by the server at its deadline: not before, and not long after.
+  static ::testing::AssertionResult ClosedAtDeadline(std::optional<Clock::duration> closed) {
+    if (!closed) return ::testing::AssertionFailure() << "still open";
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(*closed).count();
+    if (*closed < kDeadline - 500ms || *closed > kDeadline * 5 / 2)
+      return ::testing::AssertionFailure() << "closed after " << ms << " ms";
+    return ::testing::AssertionSuccess();
+  }
+
+  static inline std::unique_ptr<ServerProcess> server_;
+  static inline bool started_ = false;
+};
+
+TEST_F(HeldConnectionsTest, OthersAreServedAtOnceAndHeldConnectionsEndAtTheirDeadline) {
+  // As many large answers that nobody reads as there are workers, each
+  // begun before anything else happens.
+  std::string largeAnswerRequest = LargeAnswerRequest();
+  std::vector<std::unique_ptr<HeldConnection>> unread;
+  for (int i = 0; i < 2; ++i)
+    unread.push_back(std::make_unique<HeldConnection>(server_->port(), largeAnswerRequest));
+  for (auto& connection : unread) ASSERT_TRUE(connection->WaitForBytes(kDeadline * 3));
+  Clock::time_point answering = Clock::now();
+
+  std::vector<std::unique_ptr<HeldConnection>> silent;
+  for (int i = 0; i < 20; ++i)
+    silent.push_back(std::make_unique<HeldConnection>(server_->port(), "2"));
+  for (int i = 0; i < 2; ++i)
+    silent.push_back(std::make_unique<HeldConnection>(server_->gatewayPort(), "P"));
+  HeldConnection trickling(server_->port(), "2");
+  std::this_thread::sleep_for(300ms);
+
+  // Five requests take milliseconds; half the deadline is far more than
+  // they need under any load, and far less than a wait for a deadline.
+  Clock::time_point start = Clock::now();
+  RawClient client(server_->port());
+  for (int i = 0; i < 5; ++i) ASSERT_EQ(client.Send('O', "DEMO").Line(0), "331") << i;
+  EXPECT_LT(Clock::now() - start, kDeadline / 2);
+
+  // A byte every 250 ms, for longer than the deadline: the deadline is for
+  // the whole request, not for each byte.
+  std::string trickle = "00\n" + std::string(kDeadline / 250ms * 3, 'x');
+  EXPECT_TRUE(ClosedAtDeadline(trickling.WaitForClose(kDeadline * 3, trickle)));
+  for (auto& connection : silent)
+    EXPECT_TRUE(ClosedAtDeadline(connection->WaitForClose(kDeadline * 3)));
+  // Read only once their deadline has surely passed.
+  std::this_thread::sleep_until(answering + kDeadline + 1s);
+  for (auto& connection : unread) {
+    EXPECT_TRUE(ClosedAtDeadline(connection->WaitForClose(kDeadline * 3)));
+    EXPECT_LT(connection->received(), kLargeAnswer);
+  }
+  EXPECT_EQ(client.Send('O', "DEMO").Line(0), "331");
 }
 
 }  // namespace

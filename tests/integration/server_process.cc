@@ -63,7 +63,7 @@ ServerProcess::~ServerProcess() {
   fs::remove_all(root_, ec);
 }
 
-bool ServerProcess::Start() {
+bool ServerProcess::Start(const std::vector<std::string>& extraArgs) {
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return false;
   posix_spawn_file_actions_t actions;
@@ -73,6 +73,7 @@ bool ServerProcess::Start() {
   std::vector<std::string> args = {ServerBinary(), "serve", "--data",         dataDir_.string(),
                                    "--port",       "0",     "--gateway-port", "0",
                                    "--threads",    "8"};
+  args.insert(args.end(), extraArgs.begin(), extraArgs.end());
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "client/framing.h"
 #include "text/string_list.h"
@@ -26,8 +27,9 @@ class ServerProcess {
   ServerProcess(const ServerProcess&) = delete;
   ServerProcess& operator=(const ServerProcess&) = delete;
 
-  // Starts the server; false when it did not come up.
-  bool Start();
+  // Starts the server, with `extraArgs` after the usual ones (a later
+  // option overrides an earlier one); false when it did not come up.
+  bool Start(const std::vector<std::string>& extraArgs = {});
   // SIGTERM and wait.
   void Stop();
   // SIGKILL and wait: no chance to flush anything.

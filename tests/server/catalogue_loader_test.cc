@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "server/engine_formatter.h"
+#include "server/password_hash.h"
 #include "server/storage.h"
 #include "server/temp_dir.h"
 
@@ -43,11 +44,25 @@ TEST_F(CatalogueLoaderTest, InitLoadsRecordsUsersSettingsAndFiles) {
   EXPECT_EQ(storage->Postings("BOOKS", "K=PEACE", false).size(), 1u);
   std::optional<User> anna = storage->FindUser("anna");
   ASSERT_TRUE(anna);
+  EXPECT_TRUE(VerifyPassword(anna->passwordHash, "secret"));
   EXPECT_EQ(anna->workstations, "RC");
   EXPECT_TRUE(anna->canWrite);
   EXPECT_EQ(storage->FindUser("boris")->workstations, "");
   EXPECT_FALSE(storage->FindUser("boris")->canWrite);
   EXPECT_EQ(storage->Settings(), "[Navigator]\r\nSEARCHPORTION=7\r\n");
+}
+
+TEST_F(CatalogueLoaderTest, AMalformedUserLineStopsInitWithoutShowingThePassword) {
+  for (std::string_view line : {"anna s3cret-word RC admin", "anna s3cret-word R*C write",
+                                "anna s3cret-word RC", "anna s3cret-word RR write"}) {
+    source_.Write("users.txt", std::string(line) + "\n");
+    TempDir data;
+    EngineFormatter formatter{CatalogueFiles(data.path())};
+    LoadReport report = InitDataDirectory(data.path(), source_.path(), formatter);
+    EXPECT_FALSE(report.ok) << line;
+    EXPECT_NE(report.message.find("users.txt"), std::string::npos) << report.message;
+    EXPECT_EQ(report.message.find("s3cret"), std::string::npos) << report.message;
+  }
 }
 
 TEST_F(CatalogueLoaderTest, InitRefusesAFilledDirectoryAndAMissingSource) {

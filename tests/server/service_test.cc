@@ -6,6 +6,7 @@
 #include <future>
 #include <mutex>
 
+#include "server/password_hash.h"
 #include "server/return_codes.h"
 #include "server/temp_dir.h"
 
@@ -52,12 +53,13 @@ class ServiceTest : public ::testing::Test {
     storage_ = Storage::Open((dir_.path() / "s.sqlite").string(), error);
     ASSERT_TRUE(storage_);
     ASSERT_TRUE(storage_->CreateDatabase("DEMO"));
-    ASSERT_TRUE(storage_->PutUser({"anna", "pw", "R", true}));
-    ASSERT_TRUE(storage_->PutUser({"boris", "pw", "", false}));
+    ASSERT_TRUE(storage_->PutUser({"anna", Hash("pw"), "R", true}));
+    ASSERT_TRUE(storage_->PutUser({"boris", Hash("pw"), "", false}));
     storage_->PutSettings("[Navigator]\r\nSEARCHPORTION=5\r\n[MAIN]\r\n");
     for (int i = 0; i < 5; ++i) storage_->WriteRecord("DEMO", {0, 0, 0, {{200, "r"}}}, {}, nullptr);
   }
 
+  static std::string Hash(std::string_view password) { return HashPassword(password).value_or(""); }
   Request Make(char command, std::vector<std::string> parameters, std::string user = "anna",
                std::string clientId = "1") {
     Request request;
@@ -82,7 +84,8 @@ class ServiceTest : public ::testing::Test {
 };
 
 TEST_F(ServiceTest, RegistrationSendsSettingsAndEnforcesItsRules) {
-  Service service(*storage_, CatalogueFiles(dir_.path()), basic_, ServiceOptions{1});
+  Service service(*storage_, CatalogueFiles(dir_.path()), basic_,
+                  ServiceOptions{1, std::chrono::minutes(30), {}});
   EXPECT_EQ(
       Lines(service.Handle(Make('A', {"anna", "pw"}))),
       (std::vector<std::string>{"0", "talor-server", "[Navigator]", "SEARCHPORTION=5", "[MAIN]"}));
@@ -99,9 +102,59 @@ TEST_F(ServiceTest, RegistrationSendsSettingsAndEnforcesItsRules) {
   EXPECT_EQ(Lines(service.Handle(Make('A', {"anna", "bad"})))[0], "-3337");
 }
 
+TEST_F(ServiceTest, PasswordChangesAndRemovalsCountAtTheNextRequest) {
+  Service service(*storage_, CatalogueFiles(dir_.path()), basic_, ServiceOptions{});
+  ASSERT_EQ(Lines(service.Handle(Make('N', {})))[0], "0");
+  ASSERT_EQ(storage_->ChangeUser({"anna", Hash("new"), "R", true}), UserChange::Done);
+  EXPECT_EQ(Lines(service.Handle(Make('N', {})))[0], "-3335");
+  Request renewed = Make('N', {});
+  renewed.password = "new";
+  EXPECT_EQ(Lines(service.Handle(renewed))[0], "0");
+  EXPECT_EQ(Lines(service.Handle(Make('A', {"anna", "pw"})))[0], "-3337");
+  EXPECT_EQ(Lines(service.Handle(Make('A', {"anna", "new"})))[0], "0");
+  ASSERT_EQ(storage_->RemoveUser("anna"), UserChange::Done);
+  EXPECT_EQ(Lines(service.Handle(renewed))[0], "-3335");
+  EXPECT_EQ(Lines(service.Handle(Make('A', {"anna", "new"})))[0], "-3337");
+}
+
+TEST_F(ServiceTest, FailedLoginsAreSlowedDownPerAddress) {
+  ServiceOptions options;
+  options.throttle.freeFailures = 1;
+  options.throttle.firstDelay = std::chrono::milliseconds(300);
+  options.throttle.maxHold = std::chrono::milliseconds(100);
+  Service service(*storage_, CatalogueFiles(dir_.path()), basic_, options);
+  auto registerFrom = [&](std::string address, std::string password, std::string user = "boris") {
+    Request request = Make('A', {user, password}, user);
+    request.password = password;
+    request.peerAddress = std::move(address);
+    return Lines(service.Handle(request))[0];
+  };
+  EXPECT_EQ(registerFrom("10.0.0.1", "bad"), "-3337");  // free
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(registerFrom("10.0.0.1", "bad"), "-3337");  // opens a window of 300 ms
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(90));
+  // While it is open the right password is refused too, but only there.
+  EXPECT_EQ(registerFrom("10.0.0.1", "pw"), "-3337");
+  EXPECT_EQ(registerFrom("10.0.0.2", "pw"), "0");
+  // Header checks of later requests count as logins as well.
+  Request request = Make('N', {}, "boris");
+  request.password = "bad";
+  request.peerAddress = "10.0.0.2";
+  EXPECT_EQ(Lines(service.Handle(request))[0], "-3335");
+  EXPECT_EQ(Lines(service.Handle(request))[0], "-3335");
+  EXPECT_EQ(registerFrom("10.0.0.2", "pw", "anna"), "-3337");
+  // A password proven right before passes at once.
+  EXPECT_EQ(registerFrom("10.0.0.2", "pw"), "0");
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(350));
+  EXPECT_EQ(registerFrom("10.0.0.1", "pw"), "0");
+  EXPECT_EQ(registerFrom("10.0.0.1", "bad"), "-3337");  // free again after the success
+  EXPECT_EQ(registerFrom("10.0.0.1", "pw"), "0");
+}
+
 TEST_F(ServiceTest, IdleSessionsExpire) {
   Service service(*storage_, CatalogueFiles(dir_.path()), basic_,
-                  ServiceOptions{1, std::chrono::milliseconds(1)});
+                  ServiceOptions{1, std::chrono::milliseconds(1), {}});
   ASSERT_EQ(Lines(service.Handle(Make('A', {"anna", "pw"})))[0], "0");
   std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_EQ(Lines(service.Handle(Make('A', {"anna", "pw"}, "anna", "2")))[0], "0");

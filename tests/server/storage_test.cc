@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include "server/password_hash.h"
 #include "server/return_codes.h"
 #include "server/temp_dir.h"
 
@@ -196,15 +200,81 @@ TEST_F(StorageTest, ValuesWithLineBreaksAreStoredWithout) {
   EXPECT_EQ(storage_->ReadRecord("DEMO", outcome.record.mfn, "").record.fields[0].value, "ab");
 }
 
-TEST_F(StorageTest, UsersAndSettings) {
+TEST_F(StorageTest, UsersAreAddedChangedListedAndRemoved) {
   EXPECT_FALSE(storage_->FindUser("anna"));
-  ASSERT_TRUE(storage_->PutUser({"anna", "secret", "RC", true}));
-  std::optional<User> user = storage_->FindUser("anna");
-  ASSERT_TRUE(user);
-  EXPECT_EQ(user->password, "secret");
-  EXPECT_TRUE(user->canWrite);
+  EXPECT_EQ(storage_->AddUser({"anna", "hash-1", "RC", true}), UserChange::Done);
+  EXPECT_EQ(storage_->AddUser({"anna", "hash-2", "", false}), UserChange::Exists);
+  EXPECT_EQ(storage_->FindUser("anna")->passwordHash, "hash-1");
+  EXPECT_EQ(storage_->ChangeUser({"anna", "hash-3", "", false}), UserChange::Done);
+  EXPECT_EQ(storage_->ChangeUser({"boris", "hash-3", "", false}), UserChange::Absent);
+  ASSERT_TRUE(storage_->PutUser({"boris", "hash-4", "C", true}));
+  std::vector<User> users = storage_->Users();
+  ASSERT_EQ(users.size(), 2u);
+  EXPECT_EQ(users[0].name, "anna");
+  EXPECT_EQ(users[0].passwordHash, "hash-3");
+  EXPECT_EQ(users[0].workstations, "");
+  EXPECT_FALSE(users[0].canWrite);
+  EXPECT_EQ(users[1].name, "boris");
+  EXPECT_TRUE(users[1].canWrite);
+  EXPECT_EQ(storage_->RemoveUser("anna"), UserChange::Done);
+  EXPECT_EQ(storage_->RemoveUser("anna"), UserChange::Absent);
+  EXPECT_FALSE(storage_->FindUser("anna"));
+  EXPECT_EQ(storage_->Users().size(), 1u);
+}
+
+TEST_F(StorageTest, Settings) {
   ASSERT_TRUE(storage_->PutSettings("[Navigator]\r\nA=1\r\n"));
   EXPECT_EQ(storage_->Settings(), "[Navigator]\r\nA=1\r\n");
+}
+
+// A storage file as it was made before passwords were hashed.
+class PlainPasswordsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SqliteConnection db;
+    ASSERT_TRUE(db.Open(File()));
+    ASSERT_TRUE(
+        db.Execute("PRAGMA journal_mode=WAL;"
+                   "CREATE TABLE users(name TEXT PRIMARY KEY, password TEXT NOT NULL, "
+                   "workstations TEXT NOT NULL, can_write INTEGER NOT NULL);"
+                   "INSERT INTO users VALUES('anna', 'Plain-Anna-Secret', 'RC', 1);"
+                   "INSERT INTO users VALUES('boris', 'Plain-Boris-Secret', '', 0);"));
+  }
+  std::string File() const { return (dir_.path() / "old.sqlite").string(); }
+  // True when some file of the directory holds `bytes`.
+  bool AnyFileHolds(std::string_view bytes) const {
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+      std::ifstream in(entry.path(), std::ios::binary);
+      std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      if (content.find(bytes) != std::string::npos) return true;
+    }
+    return false;
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(PlainPasswordsTest, OpenReplacesThemByHashesOnce) {
+  ASSERT_TRUE(AnyFileHolds("Plain-Anna-Secret"));
+  std::string error;
+  std::unique_ptr<Storage> storage = Storage::Open(File(), error);
+  ASSERT_TRUE(storage) << error;
+  EXPECT_EQ(storage->convertedUsers(), 2);
+  std::optional<User> anna = storage->FindUser("anna");
+  ASSERT_TRUE(anna);
+  EXPECT_TRUE(VerifyPassword(anna->passwordHash, "Plain-Anna-Secret"));
+  EXPECT_EQ(anna->workstations, "RC");
+  EXPECT_TRUE(anna->canWrite);
+  EXPECT_TRUE(VerifyPassword(storage->FindUser("boris")->passwordHash, "Plain-Boris-Secret"));
+  EXPECT_FALSE(AnyFileHolds("Plain-Anna-Secret"));
+  EXPECT_FALSE(AnyFileHolds("Plain-Boris-Secret"));
+  std::string annaHash = anna->passwordHash;
+  storage.reset();
+
+  storage = Storage::Open(File(), error);
+  ASSERT_TRUE(storage) << error;
+  EXPECT_EQ(storage->convertedUsers(), 0);
+  EXPECT_EQ(storage->FindUser("anna")->passwordHash, annaHash);
 }
 
 }  // namespace
