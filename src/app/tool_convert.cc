@@ -5,26 +5,21 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/tool_commands.h"
 #include "client/exchange_code.h"
-#include "client/iso2709.h"
-#include "client/record.h"
-#include "client/text_exchange.h"
+#include "client/exchange_file.h"
+#include "client/exchange_input.h"
+#include "platform/file_io.h"
 
 namespace talor {
 namespace {
 
 constexpr std::string_view kStandardStream = "-";
-
-enum class FileForm { Text, Iso };
 
 constexpr const char kHelp[] =
     "Использование: talor-tool convert ВХОД ВЫХОД [ПАРАМЕТРЫ]\n"
@@ -55,16 +50,16 @@ constexpr const char kHelp[] =
 struct Options {
   std::string input;
   std::string output;
-  std::optional<FileForm> from;
-  std::optional<FileForm> to;
+  std::optional<ExchangeForm> from;
+  std::optional<ExchangeForm> to;
   ExchangeCode inCode = ExchangeCode::Utf8;
   ExchangeCode outCode = ExchangeCode::Utf8;
   bool isoMarks = false;
 };
 
-std::optional<FileForm> FormFromName(std::string_view name) {
-  if (name == "txt" || name == "TXT") return FileForm::Text;
-  if (name == "iso" || name == "ISO") return FileForm::Iso;
+std::optional<ExchangeForm> FormFromName(std::string_view name) {
+  if (name == "txt" || name == "TXT") return ExchangeForm::Text;
+  if (name == "iso" || name == "ISO") return ExchangeForm::Iso;
   return std::nullopt;
 }
 
@@ -72,16 +67,6 @@ bool HasIsoExtension(std::string_view path) {
   if (path.size() < 4) return false;
   std::string_view tail = path.substr(path.size() - 4);
   return tail == ".iso" || tail == ".ISO" || tail == ".Iso";
-}
-
-// An ISO 2709 file begins with five digits of record length and holds
-// field separators; a text file does not.
-FileForm GuessForm(std::string_view bytes) {
-  if (bytes.size() < kIsoLeaderLength) return FileForm::Text;
-  for (size_t i = 0; i < 5; ++i) {
-    if (bytes[i] < '0' || bytes[i] > '9') return FileForm::Text;
-  }
-  return bytes.find(kIsoFieldSeparator) != std::string_view::npos ? FileForm::Iso : FileForm::Text;
 }
 
 // Why a file could not be opened, in words for the user.
@@ -121,7 +106,7 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
     if (argument == "--from" || argument == "--to") {
       std::optional<std::string_view> name = value(argument);
       if (!name) return std::nullopt;
-      std::optional<FileForm> form = FormFromName(*name);
+      std::optional<ExchangeForm> form = FormFromName(*name);
       if (!form) {
         Complain("неизвестный вид файла «" + std::string(*name) + "»: нужен txt или iso");
         return std::nullopt;
@@ -155,93 +140,82 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
   return options;
 }
 
-std::optional<std::string> ReadInput(const std::string& path) {
-  std::ostringstream bytes;
-  if (path == kStandardStream) {
-    bytes << std::cin.rdbuf();
-    return bytes.str();
+// The bytes looked at to tell the form of a file without --from.
+constexpr size_t kGuessBytes = 64 * 1024;
+
+class InputFile {
+ public:
+  // Opens `path`, or takes standard input for "-"; false with errno set.
+  bool Open(const std::string& path) {
+    if (path == kStandardStream) {
+      file_ = stdin;
+      return true;
+    }
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+      errno = EISDIR;
+      return false;
+    }
+    file_ = std::fopen(path.c_str(), "rb");
+    owned_ = file_ != nullptr;
+    return owned_;
   }
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
-    errno = EISDIR;
-    return std::nullopt;
+  ~InputFile() {
+    if (owned_) std::fclose(file_);
   }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  bytes << file.rdbuf();
-  if (file.bad()) return std::nullopt;
-  return bytes.str();
+  std::FILE* get() const { return file_; }
+
+ private:
+  std::FILE* file_ = nullptr;
+  bool owned_ = false;
+};
+
+struct Counts {
+  size_t read = 0;
+  size_t written = 0;
+  bool clean = true;
+};
+
+void ReportIssues(ExchangeFileReader& reader, const Options& options, Counts& counts) {
+  for (const std::string& issue : reader.TakeIssues()) {
+    Complain(options.input + ": " + issue);
+    counts.clean = false;
+  }
 }
 
-bool WriteOutput(const std::string& path, const std::string& bytes) {
-  if (path == kStandardStream) {
-    std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    std::cout.flush();
-    return static_cast<bool>(std::cout);
-  }
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  file.close();
-  return static_cast<bool>(file);
-}
-
-// Reads every record of `bytes`; problems are reported on stderr.
-std::vector<StringList> ReadRecords(std::string_view bytes, const Options& options, FileForm form,
-                                    bool& clean) {
-  std::vector<StringList> records;
+// Copies every record from `reader` to `writer`, one at a time; problems are
+// reported on stderr. False when the output could not be written.
+bool Convert(ExchangeFileReader& reader, ExchangeFileWriter& writer, const Options& options,
+             Counts& counts) {
   StringList record;
-  if (form == FileForm::Text) {
-    TextExchangeReader reader(bytes);
-    while (reader.Next(record)) records.push_back(record);
-    for (const TextExchangeIssue& issue : reader.issues()) {
-      Complain(options.input + ":" + std::to_string(issue.line) + ": " + issue.message);
-    }
-    clean = reader.issues().empty();
-  } else {
-    IsoReader reader(bytes);
-    IsoReader::Status status;
-    while ((status = reader.Next(record, options.isoMarks)) == IsoReader::Status::Record) {
-      if (options.isoMarks) ReplaceInFields(record, kIsoSubfieldDelimiter, '^');
-      records.push_back(record);
-    }
-    if (status == IsoReader::Status::Malformed) {
-      Complain(options.input + ": " + reader.error() + "; дальше файл не читается");
-      clean = false;
-    }
-  }
-  for (StringList& each : records) RecodeForImport(each, options.inCode);
-  return records;
-}
-
-// Appends the records in the output form; records that cannot be written are
-// reported and skipped.
-std::string WriteRecords(std::vector<StringList>& records, const Options& options, FileForm form,
-                         size_t& written, bool& clean) {
-  std::string out;
-  written = 0;
-  for (size_t i = 0; i < records.size(); ++i) {
-    StringList& record = records[i];
-    RecodeForExport(record, options.outCode);
-    if (form == FileForm::Text) {
-      WriteTextRecord(record, out);
-      ++written;
-      continue;
-    }
-    std::optional<std::string> leader;
-    if (options.isoMarks) {
-      ReplaceInFields(record, '^', kIsoSubfieldDelimiter);
-      leader = TakeLeaderSource(record);
-    }
-    if (WriteIsoRecord(record, out, leader)) {
-      ++written;
-    } else {
-      clean = false;
-      Complain("запись " + std::to_string(i + 1) +
+  ExchangeFileReader::Status status;
+  while ((status = reader.Next(record)) == ExchangeFileReader::Status::Record) {
+    ReportIssues(reader, options, counts);
+    ++counts.read;
+    size_t missing = 0;
+    ExchangeFileWriter::Status written = writer.Write(record, &missing);
+    if (written == ExchangeFileWriter::Status::WriteFailed) return false;
+    const std::string which = "запись " + std::to_string(counts.read);
+    if (written == ExchangeFileWriter::Status::TooLong) {
+      counts.clean = false;
+      Complain(which +
                " не записана: в ISO 2709 метка должна быть от 0 до 999, поле — короче 9999"
                " байт, запись — короче 99999 байт");
+      continue;
+    }
+    ++counts.written;
+    if (missing > 0) {
+      counts.clean = false;
+      Complain(which + ": символов, которых нет в выбранной кодировке, — " +
+               std::to_string(missing) + "; они записаны как «?»");
     }
   }
-  return out;
+  ReportIssues(reader, options, counts);
+  if (status == ExchangeFileReader::Status::Malformed) {
+    Complain(options.input + ": дальше файл не читается");
+    counts.clean = false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -258,24 +232,35 @@ int RunConvertCommand(int argc, char** argv) {
     std::fputs("Подробнее: talor-tool convert --help\n", stderr);
     return kExitUsage;
   }
-  std::optional<std::string> bytes = ReadInput(options->input);
-  if (!bytes) {
+  InputFile input;
+  if (!input.Open(options->input)) {
     Complain("не удаётся прочитать файл «" + options->input + "»: " + ErrnoText(errno));
     return kExitFailed;
   }
-  FileForm from =
-      options->from.value_or(HasIsoExtension(options->input) ? FileForm::Iso : GuessForm(*bytes));
-  FileForm to =
-      options->to.value_or(HasIsoExtension(options->output) ? FileForm::Iso : FileForm::Text);
-  bool clean = true;
-  std::vector<StringList> records = ReadRecords(*bytes, *options, from, clean);
-  size_t written = 0;
-  std::string out = WriteRecords(records, *options, to, written, clean);
-  if (!WriteOutput(options->output, out)) {
+  ExchangeInput bytes(input.get());
+  const ExchangeForm from = options->from.value_or(
+      HasIsoExtension(options->input) ? ExchangeForm::Iso
+                                      : GuessExchangeForm(bytes.Peek(kGuessBytes)));
+  const ExchangeForm to = options->to.value_or(
+      HasIsoExtension(options->output) ? ExchangeForm::Iso : ExchangeForm::Text);
+  ExchangeFileReader reader(bytes, {from, options->inCode, options->isoMarks});
+  const bool toStandardOutput = options->output == kStandardStream;
+  FileReplacement output(options->output);
+  if (!toStandardOutput && !output.Open()) {
     Complain("не удаётся записать файл «" + options->output + "»: " + ErrnoText(errno));
     return kExitFailed;
   }
-  std::fprintf(stderr, "Преобразовано записей: %zu из %zu\n", written, records.size());
+  ExchangeFileWriter writer(toStandardOutput ? stdout : output.file(),
+                            {to, options->outCode, options->isoMarks});
+  Counts counts;
+  bool written = Convert(reader, writer, *options, counts);
+  written = written && (toStandardOutput ? std::fflush(stdout) == 0 : output.Commit());
+  if (!written) {
+    Complain("не удаётся записать файл «" + options->output + "»: " + ErrnoText(errno));
+    return kExitFailed;
+  }
+  std::fprintf(stderr, "Преобразовано записей: %zu из %zu\n", counts.written, counts.read);
+  const bool clean = counts.clean;
   return clean ? kExitOk : kExitFailed;
 }
 

@@ -18,6 +18,19 @@ std::string AnsiTextToUtf8(std::string_view ansiText) {
   return decoded ? std::move(*decoded) : AnsiToUtf8(ansiText);
 }
 
+constexpr std::string_view kEscapeMark = "&&";
+constexpr size_t kEscapeLength = 4;
+
+std::string OemToAnsiKeepingEscapes(std::string_view oemText) {
+  std::string ansiText = OemToAnsi(oemText);  // byte for byte
+  for (size_t at = oemText.find(kEscapeMark); at != std::string_view::npos;
+       at = oemText.find(kEscapeMark, at + kEscapeLength)) {
+    if (at + kEscapeLength > oemText.size()) break;
+    ansiText.replace(at + 2, 2, oemText.substr(at + 2, 2));
+  }
+  return ansiText;
+}
+
 }  // namespace
 
 ExchangeCode ExchangeCodeFromParameter(std::string_view parameter) {
@@ -34,18 +47,20 @@ std::optional<ExchangeCode> ExchangeCodeFromName(std::string_view name) {
   return std::nullopt;
 }
 
-void RecodeForExport(StringList& record, ExchangeCode code) {
-  if (code == ExchangeCode::Utf8) return;
+size_t RecodeForExport(StringList& record, ExchangeCode code) {
+  size_t missing = 0;
+  if (code == ExchangeCode::Utf8) return missing;
   for (ListLine& line : record) {
-    line.text = Utf8ToAnsi(line.text);
-    if (code == ExchangeCode::Oem) line.text = AnsiToOem(line.text);
+    line.text = code == ExchangeCode::Oem ? Utf8ToOem(line.text, &missing)
+                                          : Utf8ToAnsi(line.text, &missing);
   }
+  return missing;
 }
 
 void RecodeForImport(StringList& record, ExchangeCode code) {
   if (code == ExchangeCode::Utf8) return;
   for (ListLine& line : record) {
-    if (code == ExchangeCode::Oem) line.text = OemToAnsi(line.text);
+    if (code == ExchangeCode::Oem) line.text = OemToAnsiKeepingEscapes(line.text);
     line.text = AnsiTextToUtf8(line.text);
   }
 }

@@ -23,13 +23,15 @@ ExchangeCode ExchangeCodeFromParameter(std::string_view parameter);
 // other name.
 std::optional<ExchangeCode> ExchangeCodeFromName(std::string_view name);
 
-// Converts every line of `record` from UTF-8 to `code`: to ANSI, and for OEM
-// further from ANSI to OEM. Characters that the code page lacks become `?`.
-void RecodeForExport(StringList& record, ExchangeCode code);
+// Converts every line of `record` from UTF-8 to `code`. Characters that the
+// code page lacks become `?`; returns how many did.
+size_t RecodeForExport(StringList& record, ExchangeCode code);
 
-// Converts every line of `record` from `code` to UTF-8: OEM first to ANSI;
-// ANSI text through the character-set escapes (`&&`, set, character) to
-// UTF-8, or plainly when an escape names an unknown set.
+// Converts every line of `record` from `code` to UTF-8: OEM first to ANSI,
+// except the two bytes after each `&&`, which name a character set and a
+// character of it rather than OEM characters; ANSI text through the
+// character-set escapes (`&&`, set, character) to UTF-8, or plainly when an
+// escape names an unknown set.
 void RecodeForImport(StringList& record, ExchangeCode code);
 
 }  // namespace talor

@@ -108,28 +108,37 @@ void ReplaceInFields(StringList& record, char from, char to) {
 }
 
 IsoReader::Status IsoReader::Fail(std::string message) {
-  error_ = "запись ISO 2709 со смещения " + std::to_string(position_) + ": " + message;
+  error_ = "запись ISO 2709 со смещения " + std::to_string(input_.offset()) + ": " + message;
   return Status::Malformed;
+}
+
+void IsoReader::SkipLineBreaks() {
+  while (true) {
+    std::string_view next = input_.Peek(1);
+    if (next.empty() || (next[0] != '\r' && next[0] != '\n')) return;
+    input_.Skip(1);
+  }
 }
 
 IsoReader::Status IsoReader::Next(StringList& record, bool keepLeader) {
   if (!error_.empty()) return Status::Malformed;
-  while (position_ < input_.size() && (input_[position_] == '\r' || input_[position_] == '\n')) {
-    ++position_;
+  SkipLineBreaks();
+  std::string_view leader = input_.Peek(kIsoLeaderLength);
+  if (leader.size() < kIsoLeaderLength) {
+    return input_.failed() ? Fail("ошибка чтения файла") : Status::End;
   }
-  if (input_.size() - position_ < kIsoLeaderLength) return Status::End;
-  std::string_view rest = input_.substr(position_);
-  std::optional<size_t> length = ReadNumber(rest, kLengthStart, kLengthDigits);
-  std::optional<size_t> base = ReadNumber(rest, kBaseStart, kBaseDigits);
+  std::optional<size_t> length = ReadNumber(leader, kLengthStart, kLengthDigits);
+  std::optional<size_t> base = ReadNumber(leader, kBaseStart, kBaseDigits);
   if (!length || !base) return Fail("длина записи или адрес данных в маркере не число");
-  if (*length > rest.size()) {
-    return Fail("запись обрывается: в маркере " + std::to_string(*length) + " байт, в файле " +
-                std::to_string(rest.size()));
-  }
   if (*base < kIsoLeaderLength + 1 || *base > *length) {
     return Fail("адрес данных " + std::to_string(*base) + " вне записи");
   }
-  std::string_view bytes = rest.substr(0, *length);
+  std::string_view bytes = input_.Peek(*length);
+  if (bytes.size() < *length) {
+    if (input_.failed()) return Fail("ошибка чтения файла");
+    return Fail("запись обрывается: в маркере " + std::to_string(*length) + " байт, в файле " +
+                std::to_string(bytes.size()));
+  }
   std::string_view data = bytes.substr(*base);
   size_t entries = (*base - kIsoLeaderLength - 1) / kEntryLength;
   StringList fields;
@@ -150,7 +159,7 @@ IsoReader::Status IsoReader::Next(StringList& record, bool keepLeader) {
     // The length counts the field separator, which is not part of the value.
     fields.Add(std::string(data.substr(*start, *fieldLength - 1)), static_cast<int32_t>(*tag));
   }
-  position_ += *length;
+  input_.Skip(*length);
   record = std::move(fields);
   return Status::Record;
 }

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "client/exchange_input.h"
 #include "text/string_list.h"
 
 namespace talor {
@@ -52,12 +53,17 @@ std::optional<std::string> TakeLeaderSource(StringList& record);
 // subfield marks `^` and kIsoSubfieldDelimiter).
 void ReplaceInFields(StringList& record, char from, char to);
 
-// Reads ISO 2709 records one at a time from bytes held by the caller (they
-// must outlive the reader). The input ends when fewer than 24 bytes remain for
-// a leader; line breaks between records are skipped.
+// Reads ISO 2709 records one at a time. The input ends when fewer than 24
+// bytes remain for a leader; line breaks between records are skipped.
 class IsoReader {
  public:
-  explicit IsoReader(std::string_view input) : input_(input) {}
+  // Reads bytes held by the caller (they must outlive the reader).
+  explicit IsoReader(std::string_view bytes) : owned_(std::in_place, bytes), input_(*owned_) {}
+  // Reads `input`, which must outlive the reader.
+  explicit IsoReader(ExchangeInput& input) : input_(input) {}
+
+  IsoReader(const IsoReader&) = delete;
+  IsoReader& operator=(const IsoReader&) = delete;
 
   enum class Status {
     Record,     // `record` holds the next record
@@ -69,19 +75,21 @@ class IsoReader {
   // leader becomes the first field, tag kLeaderFieldTag. A record whose
   // length, base address or directory does not fit the bytes is Malformed
   // and leaves `record` unchanged; reading then stops (later calls return
-  // Malformed again), since the next record cannot be found reliably.
+  // Malformed again), since the next record cannot be found reliably. A
+  // failed read of the file is Malformed too.
   Status Next(StringList& record, bool keepLeader = false);
 
   // Russian description of the last Malformed record.
   const std::string& error() const { return error_; }
   // Byte offset of the next record (or of the malformed one).
-  size_t position() const { return position_; }
+  uint64_t position() const { return input_.offset(); }
 
  private:
   Status Fail(std::string message);
+  void SkipLineBreaks();
 
-  std::string_view input_;
-  size_t position_ = 0;
+  std::optional<ExchangeInput> owned_;
+  ExchangeInput& input_;
   std::string error_;
 };
 

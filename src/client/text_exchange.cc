@@ -56,19 +56,39 @@ void WriteTextRecord(const StringList& record, std::string& out) {
   out += kCrLf;
 }
 
-TextExchangeReader::TextExchangeReader(std::string_view input) : input_(input) {
-  if (input_.starts_with(kUtf8Mark)) position_ = kUtf8Mark.size();
+TextExchangeReader::TextExchangeReader(std::string_view bytes)
+    : owned_(std::in_place, bytes), input_(*owned_) {
+  SkipByteOrderMark();
 }
 
-std::string_view TextExchangeReader::NextLine() {
-  size_t end = input_.find_first_of("\r\n", position_);
-  if (end == std::string_view::npos) end = input_.size();
-  std::string_view line = input_.substr(position_, end - position_);
-  position_ = end;
-  if (position_ < input_.size() && input_[position_] == '\r') ++position_;
-  if (position_ < input_.size() && input_[position_] == '\n') ++position_;
+TextExchangeReader::TextExchangeReader(ExchangeInput& input) : input_(input) {
+  SkipByteOrderMark();
+}
+
+void TextExchangeReader::SkipByteOrderMark() {
+  if (input_.Peek(kUtf8Mark.size()) == kUtf8Mark) input_.Skip(kUtf8Mark.size());
+}
+
+std::optional<std::string_view> TextExchangeReader::NextLine() {
+  size_t scanned = 0;
+  size_t end = std::string_view::npos;
+  // A CR at the end of what is at hand may be followed by an LF not yet read.
+  while ((end = input_.Buffered().find_first_of("\r\n", scanned)) == std::string_view::npos ||
+         (input_.Buffered()[end] == '\r' && end + 1 == input_.Buffered().size())) {
+    scanned = end == std::string_view::npos ? input_.Buffered().size() : end;
+    if (!input_.ReadMore()) break;
+  }
+  std::string_view rest = input_.Buffered();
+  if (rest.empty()) return std::nullopt;
+  if (end == std::string_view::npos) end = rest.size();
+  size_t next = end;
+  if (next < rest.size() && rest[next] == '\r') ++next;
+  if (next < rest.size() && rest[next] == '\n') ++next;
+  input_.Skip(next);
   ++lineNumber_;
-  return line;
+  // Skip only moves the position: the bytes stay where they are until the
+  // next read.
+  return rest.substr(0, end);
 }
 
 void TextExchangeReader::Report(std::string message) {
@@ -78,8 +98,8 @@ void TextExchangeReader::Report(std::string message) {
 bool TextExchangeReader::Next(StringList& record) {
   StringList fields;
   RecordNew(fields);
-  while (position_ < input_.size()) {
-    std::string_view line = NextLine();
+  while (std::optional<std::string_view> next = NextLine()) {
+    std::string_view line = *next;
     if (IsRecordEnd(line)) {
       if (RecordFieldCount(fields) > 0) break;
       continue;

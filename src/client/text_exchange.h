@@ -7,10 +7,12 @@
 #ifndef TALOR_CLIENT_TEXT_EXCHANGE_H_
 #define TALOR_CLIENT_TEXT_EXCHANGE_H_
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "client/exchange_input.h"
 #include "text/string_list.h"
 
 namespace talor {
@@ -29,8 +31,7 @@ struct TextExchangeIssue {
   std::string message;  // Russian, for the user
 };
 
-// Reads records of the text form one at a time from bytes held by the caller
-// (they must outlive the reader). A line "#<positive tag>: value" starts a
+// Reads records of the text form one at a time. A line "#<positive tag>: value" starts a
 // field; any other non-empty line continues the value of the field before it,
 // appended without separator; empty lines are skipped. A record ends at a
 // "*****" line (blanks after it allowed) or at the end of the input, and the
@@ -40,7 +41,13 @@ struct TextExchangeIssue {
 // belong to). A UTF-8 byte order mark at the very start is skipped.
 class TextExchangeReader {
  public:
-  explicit TextExchangeReader(std::string_view input);
+  // Reads bytes held by the caller (they must outlive the reader).
+  explicit TextExchangeReader(std::string_view bytes);
+  // Reads `input`, which must outlive the reader.
+  explicit TextExchangeReader(ExchangeInput& input);
+
+  TextExchangeReader(const TextExchangeReader&) = delete;
+  TextExchangeReader& operator=(const TextExchangeReader&) = delete;
 
   // Replaces `record` by the next record: a new record with its fields.
   // False, with `record` unchanged, at the end of the input. Records that
@@ -49,14 +56,18 @@ class TextExchangeReader {
 
   // Every issue met so far, in input order.
   const std::vector<TextExchangeIssue>& issues() const { return issues_; }
+  // A read of the file failed; the records before it were read.
+  bool failed() const { return input_.failed(); }
 
  private:
-  // One line at `position_`, without its line end; advances past it.
-  std::string_view NextLine();
+  void SkipByteOrderMark();
+  // The next line without its line end, valid until the next call; nullopt
+  // at the end of the input.
+  std::optional<std::string_view> NextLine();
   void Report(std::string message);
 
-  std::string_view input_;
-  size_t position_ = 0;
+  std::optional<ExchangeInput> owned_;
+  ExchangeInput& input_;
   int lineNumber_ = 0;
   std::vector<TextExchangeIssue> issues_;
 };

@@ -14,6 +14,7 @@ namespace talor {
 namespace {
 
 constexpr mode_t kNewFileMode = 0600;
+constexpr mode_t kNewDocumentMode = 0644;
 constexpr size_t kReadChunk = 64 * 1024;
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -93,6 +94,50 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
   ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
   if (!ok) ::unlink(temporary.c_str());
   return ok;
+}
+
+FileReplacement::FileReplacement(std::string path) : target_(ReplacementTarget(path)) {}
+
+FileReplacement::~FileReplacement() {
+  if (file_ != nullptr) std::fclose(file_);
+  if (!committed_ && !temporary_.empty()) ::unlink(temporary_.c_str());
+}
+
+bool FileReplacement::Open() {
+  mode_t mode = kNewDocumentMode;
+  struct stat existing {};
+  if (::stat(target_.c_str(), &existing) == 0) {
+    if (!S_ISREG(existing.st_mode)) {
+      errno = S_ISDIR(existing.st_mode) ? EISDIR : EINVAL;
+      return false;
+    }
+    mode = existing.st_mode & 07777;
+  }
+  std::string temporary = target_ + ".XXXXXX";
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) return false;
+  temporary_ = std::move(temporary);
+  file_ = ::fdopen(fd, "wb");
+  if (file_ == nullptr) {
+    ::close(fd);
+    return false;
+  }
+  return ::fchmod(fd, mode) == 0;
+}
+
+bool FileReplacement::Commit() {
+  if (file_ == nullptr) return false;
+  const bool flushed = std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
+  int error = errno;
+  const bool closed = std::fclose(file_) == 0;
+  if (flushed && !closed) error = errno;
+  file_ = nullptr;
+  if (!flushed || !closed) {
+    errno = error;
+    return false;
+  }
+  committed_ = ::rename(temporary_.c_str(), target_.c_str()) == 0;
+  return committed_;
 }
 
 }  // namespace talor

@@ -5,6 +5,7 @@
 #define TALOR_PLATFORM_FILE_IO_H_
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,36 @@ FileContents ReadWholeFile(const std::string& path, size_t maxBytes);
 // anything fails; the existing file is then unchanged unless the in-place
 // write itself failed.
 bool ReplaceFileContents(const std::string& path, std::string_view bytes);
+
+// A file written from start to end, record by record, that takes the place
+// of the file at `path` only once it is complete, so that a failed or
+// cancelled write leaves the old file as it was. The bytes go to a new file
+// beside it. A symbolic link is followed and stays a link. An existing file
+// keeps its permissions; a new one is readable by everyone and writable by
+// its owner.
+class FileReplacement {
+ public:
+  explicit FileReplacement(std::string path);
+  // Removes the new file unless Commit succeeded.
+  ~FileReplacement();
+
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  // Creates the new file; false, with errno set, when it cannot.
+  bool Open();
+  // The new file, open for writing; null before Open.
+  std::FILE* file() const { return file_; }
+  // Flushes the new file to the disk and puts it in place of the old one;
+  // false, with errno set, when anything fails.
+  bool Commit();
+
+ private:
+  std::string target_;
+  std::string temporary_;
+  std::FILE* file_ = nullptr;
+  bool committed_ = false;
+};
 
 }  // namespace talor
 

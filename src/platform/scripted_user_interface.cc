@@ -32,6 +32,11 @@ ModalResult ScriptedUserInterface::ShowMessage(const MessageBoxRequest& request)
   return defaultAnswer_ == ModalResult::None ? NaturalDefault(request.buttons) : defaultAnswer_;
 }
 
+std::optional<std::string> ScriptedUserInterface::AskFileName(const FileDialogRequest& request) {
+  fileDialogs_.push_back(request);
+  return fileAnswer_;
+}
+
 ModalResult ScriptedUserInterface::ShowConnectForm(ConnectFormEvents& form) {
   connectShown_.push_back(form.fields());
   lastConnectFields_ = form.fields();

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,12 +63,15 @@ class ScriptedUserInterface final : public UserInterface {
   // end is only recorded).
   void SetQuitLoopOnEnd(bool quit) { quitLoopOnEnd_ = quit; }
   void SetActiveWindow(WindowId window) { activeWindow_ = window; }
+  // The path every file dialog answers with; nullopt (the default) cancels.
+  void SetFileAnswer(std::optional<std::string> path) { fileAnswer_ = std::move(path); }
 
   // ---- what was shown
   const std::vector<MessageBoxRequest>& messages() const { return messages_; }
   // Fields of the login dialog each time it was shown, as first displayed.
   const std::vector<ConnectFormFields>& connectFormsShown() const { return connectShown_; }
   const ConnectFormFields& lastConnectFields() const { return lastConnectFields_; }
+  const std::vector<FileDialogRequest>& fileDialogs() const { return fileDialogs_; }
   const std::vector<WaitFormState>& waitFormStates() const { return waitStates_; }
   // How many times the wait dialog went from hidden to visible.
   int waitFormShowCount() const { return waitShowCount_; }
@@ -79,6 +83,7 @@ class ScriptedUserInterface final : public UserInterface {
 
   // ---- UserInterface
   ModalResult ShowMessage(const MessageBoxRequest& request) override;
+  std::optional<std::string> AskFileName(const FileDialogRequest& request) override;
   ModalResult ShowConnectForm(ConnectFormEvents& form) override;
   void ConnectFormChanged(const ConnectFormFields& fields) override;
   void WaitFormChanged(const WaitFormState& state) override;
@@ -101,10 +106,12 @@ class ScriptedUserInterface final : public UserInterface {
   std::deque<ConnectFormAction> connectActions_;
   std::chrono::milliseconds patience_{500};
   bool quitLoopOnEnd_ = false;
+  std::optional<std::string> fileAnswer_;
 
   std::vector<MessageBoxRequest> messages_;
   std::vector<ConnectFormFields> connectShown_;
   ConnectFormFields lastConnectFields_;
+  std::vector<FileDialogRequest> fileDialogs_;
   std::vector<WaitFormState> waitStates_;
   int waitShowCount_ = 0;
   WindowId activeWindow_ = kMainWindow;

@@ -1,7 +1,7 @@
 // What the core needs from the windowing side: message boxes, the login
-// dialog, the wait dialog's visible state, the windows that an exchange
-// disables, the wait pointer and the end of the application. The web window
-// implements it; ScriptedUserInterface answers for tests and tools.
+// dialog, the file open and save dialogs, the wait dialog's visible state, the windows that an
+// exchange disables, the wait pointer and the end of the application. The web window implements it;
+// ScriptedUserInterface answers for tests and tools.
 //
 // Every call is made on the core loop's thread. A modal call (ShowMessage,
 // ShowConnectForm) returns only when the user has answered; an implementation
@@ -80,6 +80,23 @@ class ConnectFormEvents {
   virtual void PasswordEditEnter() = 0;
 };
 
+enum class FileDialogKind { Open, Save };
+
+// What an open or save dialog shows.
+struct FileDialogRequest {
+  FileDialogKind kind = FileDialogKind::Open;
+  std::string title;
+  // Pairs of description and mask separated by `|`.
+  std::string filter;
+  int filterIndex = 1;  // 1-based: the filter selected first
+  std::string initialDirectory;
+  std::string fileName;          // proposed name; empty for none
+  std::string defaultExtension;  // without the dot, added to a name without one; empty for none
+  bool overwritePrompt = false;  // a save dialog asks before it replaces a file
+
+  bool operator==(const FileDialogRequest&) const = default;
+};
+
 class UserInterface {
  public:
   virtual ~UserInterface() = default;
@@ -93,6 +110,10 @@ class UserInterface {
   virtual ModalResult ShowConnectForm(ConnectFormEvents& form) = 0;
   // The login logic changed the fields of a dialog on screen.
   virtual void ConnectFormChanged(const ConnectFormFields& fields) = 0;
+
+  // Shows a file dialog modally and returns the chosen absolute path (UTF-8),
+  // or nullopt when the user cancelled.
+  virtual std::optional<std::string> AskFileName(const FileDialogRequest& request) = 0;
 
   // The wait dialog's visible state changed.
   virtual void WaitFormChanged(const WaitFormState& state) = 0;

@@ -74,9 +74,12 @@ std::u16string PageToWide(const SingleByteCodePage& page, std::string_view bytes
   return wide;
 }
 
-std::string WideToPage(const SingleByteCodePage& page, std::u16string_view wide) {
+// `*missing`, when given, grows by the characters the page lacks.
+std::string WideToPage(const SingleByteCodePage& page, std::u16string_view wide,
+                       size_t* missing = nullptr) {
   std::string bytes;
   bytes.reserve(wide.size());
+  size_t lacked = 0;
   for (size_t i = 0; i < wide.size(); ++i) {
     char16_t unit = wide[i];
     // A surrogate pair is one character outside every single-byte page.
@@ -84,10 +87,14 @@ std::string WideToPage(const SingleByteCodePage& page, std::u16string_view wide)
         wide[i + 1] <= 0xDFFF) {
       ++i;
       bytes += '?';
+      ++lacked;
       continue;
     }
-    bytes += page.FromWide(unit);
+    char byte = page.FromWide(unit);
+    if (byte == '?' && unit != u'?') ++lacked;
+    bytes += byte;
   }
+  if (missing != nullptr) *missing += lacked;
   return bytes;
 }
 
@@ -171,12 +178,16 @@ std::string WideToUtf8(std::u16string_view wide) {
 std::u16string AnsiToWide(std::string_view ansiText) { return PageToWide(Ansi(), ansiText); }
 std::string WideToAnsi(std::u16string_view wide) { return WideToPage(Ansi(), wide); }
 std::string AnsiToUtf8(std::string_view ansiText) { return WideToUtf8(AnsiToWide(ansiText)); }
-std::string Utf8ToAnsi(std::string_view utf8) { return WideToAnsi(Utf8ToWide(utf8)); }
+std::string Utf8ToAnsi(std::string_view utf8, size_t* missing) {
+  return WideToPage(Ansi(), Utf8ToWide(utf8), missing);
+}
 
 std::u16string OemToWide(std::string_view oemText) { return PageToWide(Oem(), oemText); }
 std::string WideToOem(std::u16string_view wide) { return WideToPage(Oem(), wide); }
 std::string OemToUtf8(std::string_view oemText) { return WideToUtf8(OemToWide(oemText)); }
-std::string Utf8ToOem(std::string_view utf8) { return WideToOem(Utf8ToWide(utf8)); }
+std::string Utf8ToOem(std::string_view utf8, size_t* missing) {
+  return WideToPage(Oem(), Utf8ToWide(utf8), missing);
+}
 
 std::string OemToAnsi(std::string_view oemText) {
   std::string result(oemText.size(), '\0');

@@ -22,12 +22,14 @@ std::string WideToUtf8(std::u16string_view wide);
 std::u16string AnsiToWide(std::string_view ansiText);
 std::string WideToAnsi(std::u16string_view wide);
 std::string AnsiToUtf8(std::string_view ansiText);
-std::string Utf8ToAnsi(std::string_view utf8);
+// `*missing`, when given, grows by the number of characters that became `?`
+// because the code page lacks them (also for Utf8ToOem).
+std::string Utf8ToAnsi(std::string_view utf8, size_t* missing = nullptr);
 
 std::u16string OemToWide(std::string_view oemText);
 std::string WideToOem(std::u16string_view wide);
 std::string OemToUtf8(std::string_view oemText);
-std::string Utf8ToOem(std::string_view utf8);
+std::string Utf8ToOem(std::string_view utf8, size_t* missing = nullptr);
 // Byte for byte: each OEM byte becomes the ANSI byte of the same character
 // (the ANSI default character where Windows-1251 lacks it). The length never
 // changes.

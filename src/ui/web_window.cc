@@ -229,8 +229,7 @@ void WebWindow::SwitchesChanged(const MainWindowSwitches& switches) {
   switches_ = switches;
   if (commands_ == nullptr) {
     commands_ = std::make_unique<WindowCommands>(WindowCommandParts{
-        *this, messages_, main_->core().navigator(), view_, *this,
-        [this](const FileDialogRequest& request) { return AskFileName(request); }, workDirectory_});
+        *this, messages_, main_->core().navigator(), view_, *this, workDirectory_});
   }
   commands_->SetSwitches(switches);
   if (!switches.urlCoolBar) layout_.url = false;
@@ -398,6 +397,7 @@ std::optional<std::string> WebWindow::AskFileName(const FileDialogRequest& reque
                        .String("directory", request.initialDirectory)
                        .String("fileName", request.fileName)
                        .String("defaultExtension", request.defaultExtension)
+                       .Bool("overwritePrompt", request.overwritePrompt)
                        .Text());
   const std::string_view path = Field(answer, "path");
   if (Field(answer, "result") != "ok" || path.empty() || path[0] != '/') return std::nullopt;

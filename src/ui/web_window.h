@@ -77,6 +77,7 @@ class WebWindow final : public UserInterface, public MainWindowView {
 
   // ---- UserInterface
   ModalResult ShowMessage(const MessageBoxRequest& request) override;
+  std::optional<std::string> AskFileName(const FileDialogRequest& request) override;
   ModalResult ShowConnectForm(ConnectFormEvents& form) override;
   void ConnectFormChanged(const ConnectFormFields& fields) override;
   void WaitFormChanged(const WaitFormState& state) override;
@@ -143,7 +144,6 @@ class WebWindow final : public UserInterface, public MainWindowView {
   void PageSubmit(const Fields& fields);
   void PageScrolled(const Fields& fields);
   void HelpAboutMainMenuItemClick();
-  std::optional<std::string> AskFileName(const FileDialogRequest& request);
 
   // ---- dialogs
   int NewDialogId() { return nextDialogId_++; }

@@ -157,7 +157,6 @@ WindowCommands::WindowCommands(WindowCommandParts parts)
       navigator_(parts.navigator),
       view_(parts.view),
       chrome_(parts.chrome),
-      askFileName_(std::move(parts.askFileName)),
       workDirectory_(std::move(parts.workDirectory)) {}
 
 bool WindowCommands::Enabled(WindowCommand command) const {
@@ -217,8 +216,7 @@ bool WindowCommands::KeyDown(int key, uint8_t modifiers) {
 }
 
 void WindowCommands::FileOpenToolButtonClick() {
-  if (!askFileName_) return;
-  std::optional<std::string> path = askFileName_(OpenFileDialogRequest(workDirectory_));
+  std::optional<std::string> path = ui_.AskFileName(OpenFileDialogRequest(workDirectory_));
   if (path) OpenLocalFile(*path);
 }
 
@@ -230,8 +228,7 @@ void WindowCommands::OpenLocalFile(const std::string& path) {
 }
 
 void WindowCommands::FileSaveAsToolButtonClick() {
-  if (!askFileName_) return;
-  std::optional<std::string> path = askFileName_(SaveFileDialogRequest(workDirectory_));
+  std::optional<std::string> path = ui_.AskFileName(SaveFileDialogRequest(workDirectory_));
   if (path && !path->empty()) SavePage(*path);
 }
 

@@ -2,9 +2,9 @@
 // local HTML file, saving the shown page as a UTF-8 copy, print preview, the
 // navigation buttons, and the keyboard shortcuts that click them.
 //
-// The file dialogs are asked for through AskFileName, so the window shows
-// its own dialog and the tests answer with a path. Everything runs on the
-// core loop's thread.
+// The file dialogs are asked for through the user interface, so the window
+// shows its own dialog and the tests answer with a path. Everything runs on
+// the core loop's thread.
 
 #ifndef TALOR_UI_WINDOW_COMMANDS_H_
 #define TALOR_UI_WINDOW_COMMANDS_H_
@@ -30,26 +30,6 @@ enum class WindowCommand { FileOpen, FileSaveAs, FilePrint, Back, Forward, Home,
 inline constexpr int kWindowCommandCount = 8;
 
 // ---- the file dialogs
-
-enum class FileDialogKind { Open, Save };
-
-// What the window's open or save dialog shows.
-struct FileDialogRequest {
-  FileDialogKind kind = FileDialogKind::Open;
-  std::string title;
-  // Pairs of description and mask separated by `|`.
-  std::string filter;
-  int filterIndex = 1;  // 1-based: the filter selected first
-  std::string initialDirectory;
-  std::string fileName;          // proposed name; empty for none
-  std::string defaultExtension;  // without the dot, added to a name without one; empty for none
-
-  bool operator==(const FileDialogRequest&) const = default;
-};
-
-// Shows the dialog and returns the chosen path (UTF-8), or nullopt when the
-// user cancelled.
-using AskFileName = std::function<std::optional<std::string>(const FileDialogRequest& request)>;
 
 inline constexpr std::string_view kHtmlFileFilter = "HTML-Файлы|*.html|Все файлы|*.*";
 inline constexpr std::string_view kOpenDialogTitle = "Открытие файла";
@@ -119,7 +99,6 @@ struct WindowCommandParts {
   Navigator& navigator;
   PageView& view;  // NavigatorWebBrowser
   NavigatorChrome& chrome;
-  AskFileName askFileName;
   std::string workDirectory;  // ends in `/`
 };
 
@@ -162,7 +141,6 @@ class WindowCommands {
   Navigator& navigator_;
   PageView& view_;
   NavigatorChrome& chrome_;
-  AskFileName askFileName_;
   const std::string workDirectory_;
 
   // Set after the login.

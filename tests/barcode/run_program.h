@@ -3,6 +3,7 @@
 #ifndef TALOR_TESTS_BARCODE_RUN_PROGRAM_H_
 #define TALOR_TESTS_BARCODE_RUN_PROGRAM_H_
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,7 +14,8 @@
 namespace talor::testing {
 
 struct ProgramResult {
-  int status = -1;  // the exit code, or -1 when the program did not exit normally
+  int status = -1;         // the exit code, or -1 when the program did not exit normally
+  long peakKilobytes = 0;  // the program's largest resident set
   std::string out;
   std::string err;
 };
@@ -55,7 +57,9 @@ inline ProgramResult RunProgram(const std::vector<std::string>& args) {
   close(outPipe[0]);
   close(errPipe[0]);
   int status = 0;
-  waitpid(pid, &status, 0);
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  result.peakKilobytes = usage.ru_maxrss;
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
 }

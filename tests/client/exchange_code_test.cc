@@ -60,10 +60,23 @@ TEST(ExchangeCodeTest, ImportDecodesCharsetEscapes) {
   EXPECT_EQ("\xD0\x9C\xD0\xB8\xD1\x80 \xCE\xB1", record[0].text);
 }
 
-TEST(ExchangeCodeTest, MissingCharactersBecomeQuestionMarks) {
-  StringList record{{"\xE4\xB8\xAD", 1}};  // a CJK character
-  RecodeForExport(record, ExchangeCode::Ansi);
-  EXPECT_EQ("?", record[0].text);
+TEST(ExchangeCodeTest, DosImportKeepsTheBytesOfEscapes) {
+  // CP866 "Мир" and the same Greek alpha; converted byte by byte from OEM,
+  // the set 0xA1 and the character 0xE1 would become other bytes.
+  StringList record{{"\x8C\xA8\xE0 &&\xA1\xE1", 200}};
+  RecodeForImport(record, ExchangeCode::Oem);
+  EXPECT_EQ("\xD0\x9C\xD0\xB8\xD1\x80 \xCE\xB1", record[0].text);
+}
+
+TEST(ExchangeCodeTest, MissingCharactersBecomeQuestionMarksAndAreCounted) {
+  // A CJK character, an emoji outside the BMP, and a question mark of the text.
+  StringList record{{"\xE4\xB8\xAD \xF0\x9F\x93\x9A ?", 1}, {"\xD0\x81", 2}};
+  EXPECT_EQ(2u, RecodeForExport(record, ExchangeCode::Ansi));
+  EXPECT_EQ("? ? ?", record[0].text);
+  StringList dos{{"\xD0\x81 \xE2\x95\x94", 1}};  // Ё and a box corner, both in CP866
+  EXPECT_EQ(0u, RecodeForExport(dos, ExchangeCode::Oem));
+  EXPECT_EQ("\xF0 \xC9", dos[0].text);
+  EXPECT_EQ(0u, RecodeForExport(dos, ExchangeCode::Utf8));
 }
 
 }  // namespace

@@ -155,13 +155,8 @@ class WindowCommandsTest : public ::testing::Test {
     std::string error;
     ASSERT_TRUE(session_->Start(pageView_, printView_, chrome_, dir_.File("work/"), error))
         << error;
-    commands_ = std::make_unique<WindowCommands>(
-        WindowCommandParts{ui_, messages_, session_->navigator(), pageView_, chrome_,
-                           [this](const FileDialogRequest& request) {
-                             requests_.push_back(request);
-                             return answer_;
-                           },
-                           dir_.File("work/")});
+    commands_ = std::make_unique<WindowCommands>(WindowCommandParts{
+        ui_, messages_, session_->navigator(), pageView_, chrome_, dir_.File("work/")});
   }
   void TearDown() override {
     commands_.reset();
@@ -172,7 +167,7 @@ class WindowCommandsTest : public ::testing::Test {
     loop_.WaitUntil([this] { return session_->navigator().Idle(); });
   }
   void OpenByKey(const std::string& name) {
-    answer_ = dir_.File(name);
+    ui_.SetFileAnswer(dir_.File(name));
     ASSERT_TRUE(commands_->KeyDown('O', kCtrl));
     Wait();
   }
@@ -188,24 +183,22 @@ class WindowCommandsTest : public ::testing::Test {
   PrintRecorder chrome_;
   std::unique_ptr<NavigatorSession> session_;
   std::unique_ptr<WindowCommands> commands_;
-  std::optional<std::string> answer_;
-  std::vector<FileDialogRequest> requests_;
 };
 
 TEST_F(WindowCommandsTest, OpenAskedForFileWithBlanksInItsName) {
   OpenByKey("b b.html");
-  ASSERT_EQ(1u, requests_.size());
-  EXPECT_EQ(OpenFileDialogRequest(dir_.File("work/")), requests_[0]);
+  ASSERT_EQ(1u, ui_.fileDialogs().size());
+  EXPECT_EQ(OpenFileDialogRequest(dir_.File("work/")), ui_.fileDialogs()[0]);
   EXPECT_EQ("file://" + dir_.path() + "b%20b.html", CurrentUrl());
   EXPECT_NE(std::string::npos, pageView_.DocumentHtml().find(">B<"));
 }
 
 TEST_F(WindowCommandsTest, CancelledOpenDoesNothing) {
   OpenByKey("a.html");
-  answer_ = std::nullopt;
+  ui_.SetFileAnswer(std::nullopt);
   EXPECT_TRUE(commands_->KeyDown('J', kCtrl));
   Wait();
-  EXPECT_EQ(2u, requests_.size());
+  EXPECT_EQ(2u, ui_.fileDialogs().size());
   EXPECT_EQ(FileUrl(dir_.File("a.html")), CurrentUrl());
 }
 
@@ -267,7 +260,7 @@ TEST_F(WindowCommandsTest, SwitchedOffCommandsIgnoreTheirKeys) {
   EXPECT_FALSE(commands_->KeyDown('O', kCtrl));
   EXPECT_FALSE(commands_->KeyDown('S', kCtrl));
   EXPECT_FALSE(commands_->KeyDown('P', kCtrl));
-  EXPECT_TRUE(requests_.empty());
+  EXPECT_TRUE(ui_.fileDialogs().empty());
   EXPECT_TRUE(chrome_.previewed.empty());
 }
 
@@ -277,10 +270,10 @@ TEST_F(WindowCommandsTest, SaveWritesAUtf8Copy) {
              "content=\"text/html; charset=windows-1251\"></head>"
              "<body><p>\xCA\xE0\xF2\xE0\xEB\xEE\xE3</p></body></html>");  // "Каталог"
   OpenByKey("cp.html");
-  answer_ = dir_.File("copy.htm");
+  ui_.SetFileAnswer(dir_.File("copy.htm"));
   EXPECT_TRUE(commands_->KeyDown('S', kCtrl));
-  ASSERT_EQ(2u, requests_.size());
-  EXPECT_EQ(SaveFileDialogRequest(dir_.File("work/")), requests_[1]);
+  ASSERT_EQ(2u, ui_.fileDialogs().size());
+  EXPECT_EQ(SaveFileDialogRequest(dir_.File("work/")), ui_.fileDialogs()[1]);
 
   std::string saved = dir_.Read("copy.htm");
   EXPECT_NE(std::string::npos, saved.find("charset=utf-8"));
@@ -299,7 +292,7 @@ TEST_F(WindowCommandsTest, SavingAPageWithoutMetaDeclaresUtf8) {
 
 TEST_F(WindowCommandsTest, CancelledSaveWritesNothing) {
   OpenByKey("a.html");
-  answer_ = std::nullopt;
+  ui_.SetFileAnswer(std::nullopt);
   EXPECT_TRUE(commands_->KeyDown('S', kCtrl));
   EXPECT_FALSE(std::filesystem::exists(dir_.File("work/temp.htm")));
   EXPECT_TRUE(ui_.messages().empty());
@@ -308,7 +301,7 @@ TEST_F(WindowCommandsTest, CancelledSaveWritesNothing) {
 TEST_F(WindowCommandsTest, FailedSaveNamesTheFileInAnErrorBox) {
   OpenByKey("a.html");
   const std::string path = dir_.File("нет/копия.htm");
-  answer_ = path;
+  ui_.SetFileAnswer(path);
   EXPECT_TRUE(commands_->KeyDown('S', kCtrl));
   ASSERT_EQ(1u, ui_.messages().size());
   const MessageBoxRequest& box = ui_.messages()[0];

@@ -44,6 +44,16 @@ async function listFolder(path) {
   throw new Error(reply.status === 403 ? 'Нет доступа к папке' : 'Папка не найдена');
 }
 
+async function fileExists(path) {
+  const slash = path.lastIndexOf('/');
+  try {
+    const listed = await listFolder(path.slice(0, slash) || '/');
+    return listed.entries.some((e) => !e.directory && e.name === path.slice(slash + 1));
+  } catch {
+    return false;
+  }
+}
+
 function filterCaption(filter) {
   return filter.name.includes(filter.mask) ? filter.name : `${filter.name} (${filter.mask})`;
 }
@@ -53,6 +63,7 @@ export function fileDialog(d, done) {
   let folder = {path: d.directory, parent: null, entries: []};
   let shown = [];  // the entries in the list, in its order
   let selected = -1;
+  let replaceConfirmed = null;  // the existing file the user agreed to replace
 
   const pathLine =
     h('div', {class: 'file-path', role: 'textbox', 'aria-readonly': 'true', 'aria-label': 'Папка'});
@@ -177,7 +188,14 @@ export function fileDialog(d, done) {
       nameBox.value = '';
       return;
     }
-    done('ok', {path: withExtension(path, d.defaultExtension), filterIndex: filterBox.value});
+    const chosen = withExtension(path, d.defaultExtension);
+    if (d.overwritePrompt && chosen !== replaceConfirmed && (await fileExists(chosen))) {
+      replaceConfirmed = chosen;
+      note.textContent = `Файл ${chosen} уже существует. Чтобы заменить его, ` +
+          `нажмите «${okText}» ещё раз.`;
+      return;
+    }
+    done('ok', {path: chosen, filterIndex: filterBox.value});
   }
 
   function handleListKey(e) {
