@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,12 +14,14 @@
 #include "platform/scripted_user_interface.h"
 #include "shell/locations.h"
 #include "shell/navigator_session.h"
+#include "shell/session_external_actions.h"
 
 namespace talor {
 namespace {
 
 constexpr std::string_view kRenderUsage =
-    "Использование: talor-navigator render [--config ФАЙЛ] [--all] [--post ТЕКСТ] АДРЕС...\n"
+    "Использование: talor-navigator render [--config ФАЙЛ] [--all] [--file ПУТЬ] [--post ТЕКСТ]\n"
+    "                                      АДРЕС...\n"
     "\n"
     "Входит на сервер с именем и паролем из файла настройки (UserName и\n"
     "UserPassword в разделе Main), открывает адреса по очереди, как навигатор,\n"
@@ -26,6 +29,8 @@ constexpr std::string_view kRenderUsage =
     "\n"
     "  --config ФАЙЛ  файл настройки (по умолчанию Talor_Navigator.ini)\n"
     "  --all          печатать документ после каждого адреса\n"
+    "  --file ПУТЬ    ответ окнам выбора файла: файл выгрузки (команда 7) и\n"
+    "                 загрузки (команда 8); без него эти окна отменяются\n"
     "  --post ТЕКСТ   данные формы (multipart) для следующего адреса\n"
     "  --back, --forward  вместо адреса: кнопки «Назад» и «Вперёд»\n"
     "Без адресов открывается начальная страница сервера.\n";
@@ -37,6 +42,7 @@ struct RenderStep {
 
 struct RenderOptions {
   std::optional<std::string> config;
+  std::optional<std::string> file;
   bool all = false;
   std::vector<RenderStep> steps;
 };
@@ -46,12 +52,15 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions& options) {
   std::string post;
   for (int i = 1; i < argc; ++i) {
     std::string_view argument = argv[i];
-    if ((argument == "--config" || argument == "--post") && i + 1 >= argc) {
+    if ((argument == "--config" || argument == "--post" || argument == "--file") && i + 1 >= argc) {
       std::fprintf(stderr, "talor-navigator render: после %s нужно значение\n", argv[i]);
       return false;
     }
     if (argument == "--config") {
       options.config = argv[++i];
+    } else if (argument == "--file") {
+      // The dialogs answer with absolute paths.
+      options.file = std::filesystem::absolute(argv[++i]).string();
     } else if (argument == "--post") {
       post = argv[++i];
     } else if (argument == "--all") {
@@ -70,6 +79,16 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions& options) {
 bool IsFailure(const MessageBoxRequest& message) {
   return message.icon == MessageIcon::Exclamation || message.icon == MessageIcon::Error;
 }
+
+// Nothing to show; command 11 runs under the session's safety rules, without
+// a window for the sibling client.
+class RenderChrome final : public NavigatorChrome {
+ public:
+  ExternalActionHost& ExternalActions() override {
+    return externalActions != nullptr ? *externalActions : NavigatorChrome::ExternalActions();
+  }
+  ExternalActionHost* externalActions = nullptr;
+};
 
 }  // namespace
 
@@ -91,6 +110,7 @@ int RunRenderCommand(int argc, char** argv) {
   }
   EventLoop loop;
   ScriptedUserInterface ui(loop);
+  ui.SetFileAnswer(options.file);
   ui.OnMessage([](const MessageBoxRequest& message) {
     std::fprintf(stderr, "talor-navigator: %s%s%s\n", message.caption.c_str(),
                  message.caption.empty() ? "" : ": ", message.text.c_str());
@@ -98,8 +118,10 @@ int RunRenderCommand(int argc, char** argv) {
   // The views outlive the navigator that handles their events.
   HtmlPageView view(loop);
   HtmlPageView printView(loop);
-  NavigatorChrome chrome;
+  RenderChrome chrome;
   NavigatorSession core(loop, ui, files.localConfig, files.messages);
+  SessionExternalActions externalActions(core);
+  chrome.externalActions = &externalActions;
   if (core.Login() != LoginResult::Registered) {
     const SessionValues& session = core.session().values();
     std::fprintf(stderr,

@@ -202,15 +202,15 @@ int RunWindowCommand(int argc, char** argv) {
   WebWindow window({loop, server, files.messages, view, printView, files.font,
                     WindowCaption(files.localConfig), workDirectory});
   MessageBus bus(loop);
+  const WindowHandle handle = bus.NewWindowHandle();
   MainWindow main({loop, window, files.localConfig, files.messages, view, printView, window,
                    [&bus](int64_t target, uint32_t message, int64_t wParam, int64_t lParam) {
                      bus.PostMessage(kAnyWindowClass, static_cast<WindowHandle>(target), message,
                                      wParam, lParam);
                    },
-                   workDirectory});
+                   workDirectory, &bus, handle});
   window.Attach(main);
 
-  const WindowHandle handle = bus.NewWindowHandle();
   const ListenResult listening =
       bus.Listen(kNavigatorWindowClass, handle, [&main](const WindowMessage& message) {
         if (message.message == kHandOverMessage)

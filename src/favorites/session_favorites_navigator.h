@@ -40,9 +40,11 @@ class SessionFavoritesNavigator final : public FavoritesNavigator {
 // other calls go to `inner`.
 class FavoritesChrome final : public NavigatorChrome {
  public:
-  // Both must outlive this object.
-  FavoritesChrome(NavigatorChrome& inner, FavoritesHistory& favorites)
-      : inner_(inner), favorites_(favorites) {}
+  // Both must outlive this object, and so must `externalActions` when given
+  // (otherwise the inner chrome's are used).
+  FavoritesChrome(NavigatorChrome& inner, FavoritesHistory& favorites,
+                  ExternalActionHost* externalActions = nullptr)
+      : inner_(inner), favorites_(favorites), externalActions_(externalActions) {}
 
   void StartAnimation() override { inner_.StartAnimation(); }
   void StopAnimation() override { inner_.StopAnimation(); }
@@ -51,10 +53,14 @@ class FavoritesChrome final : public NavigatorChrome {
                     const std::string& title) override;
   void PrintPreview(PageView& printView) override { inner_.PrintPreview(printView); }
   void Print(PageView& printView) override { inner_.Print(printView); }
+  ExternalActionHost& ExternalActions() override {
+    return externalActions_ != nullptr ? *externalActions_ : inner_.ExternalActions();
+  }
 
  private:
   NavigatorChrome& inner_;
   FavoritesHistory& favorites_;
+  ExternalActionHost* externalActions_;
 };
 
 }  // namespace talor

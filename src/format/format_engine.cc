@@ -18,6 +18,11 @@ FormatEngine::FormatEngine()
       random(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count())),
       builtins_(BuiltinFunctions()) {}
 
+const SafetyPolicy& FormatEngine::safety() const {
+  static const SafetyPolicy kNothingAllowed;
+  return safety_ != nullptr ? *safety_ : kNothingAllowed;
+}
+
 void FormatEngine::InstallFormatTables(ConfigurationReader configurationReader,
                                        const CaseTable* upperCase, const CaseTable* secondCase,
                                        const AlphabetTable* alphabet) {

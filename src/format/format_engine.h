@@ -23,6 +23,7 @@
 #include "format/builtins.h"
 #include "format/char_tables.h"
 #include "format/format_services.h"
+#include "format/safety_policy.h"
 #include "format/uf_state.h"
 #include "text/string_list.h"
 
@@ -53,6 +54,10 @@ class FormatEngine {
   void SetServer(FormatServer* server) { server_ = server; }
   FormatFileReader* fileReader() const { return fileReader_; }
   FormatServer* server() const { return server_; }
+  // What formats may do on this machine (start programs, load libraries,
+  // write and delete files). Not owned; without one nothing is allowed.
+  void SetSafetyPolicy(const SafetyPolicy* policy) { safety_ = policy; }
+  const SafetyPolicy& safety() const;
 
   // Replaces the built-in function table (the engine's own by default).
   void SetBuiltins(std::span<const BuiltinEntry> table) { builtins_ = table; }
@@ -119,6 +124,7 @@ class FormatEngine {
 
   FormatFileReader* fileReader_ = nullptr;
   FormatServer* server_ = nullptr;
+  const SafetyPolicy* safety_ = nullptr;
   std::span<const BuiltinEntry> builtins_;
   int runDepth_ = 0;
   // Output buffers, one per nesting level; a deque keeps the outer levels'

@@ -1,8 +1,6 @@
 // Keys that reach outside the record: nested format files, server
 // resources, local files, other programs and external libraries.
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +11,7 @@
 #include "format/format_loading.h"
 #include "format/start_process.h"
 #include "format/uf_library.h"
+#include "platform/dynamic_library.h"
 #include "text/encoding.h"
 #include "text/file_names.h"
 #include "text/subfields.h"
@@ -29,12 +28,6 @@ constexpr size_t kLibraryBufferStep = 32000;
 constexpr size_t kMaxLibraryBuffer = 64u << 20;
 // Files larger than this are not encoded by `+9J`.
 constexpr std::uintmax_t kMaxEncodedFile = 16u << 20;
-
-using ExternalFunction = int (*)(const char* text, char* buffer, int capacity);
-
-struct LibraryCloser {
-  void operator()(void* handle) const { dlclose(handle); }
-};
 
 std::string_view LineEnd(std::string_view text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
@@ -93,27 +86,37 @@ int32_t UfNestedFormat(UfCall& call, std::string& result) {
 }
 
 int32_t UfStartProgram(UfCall& call, std::string& result) {
-  (void)result;
-  if (!call.p.empty()) StartProcess(call.p, ShowState::kNormal, false);
+  if (call.p.empty()) return 0;
+  if (!call.engine().safety().MayStartPrograms()) {
+    result = ProgramRefusedText(call.p);
+    return 0;
+  }
+  StartProcess(call.p, ShowState::kNormal, false);
   return 0;
 }
 
 int32_t UfLibraryCall(UfCall& call, std::string& result) {
   const std::vector<std::string_view> parts = SplitCommas(call.p, 3);
   if (parts.size() < 2) return 0;
-  std::string library(parts[0]);
+  std::string_view library = parts[0];
   // Both calling conventions are the platform's own here.
-  if (library.starts_with('*')) library.erase(0, 1);
+  if (library.starts_with('*')) library.remove_prefix(1);
   const std::string function(parts[1]);
   const std::string text(parts.size() > 2 ? parts[2] : std::string_view());
   if (library.empty() || function.empty()) return 0;
-  std::unique_ptr<void, LibraryCloser> handle(dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL));
+  const LibraryLookup lookup = call.engine().safety().FindLibrary(library);
+  if (lookup.status == LibraryLookup::Status::Refused) {
+    result = LibraryRefusedText(library);
+    return 0;
+  }
+  std::optional<DynamicLibrary> handle = DynamicLibrary::Open(lookup.path);
   if (!handle) return 0;
-  void* symbol = dlsym(handle.get(), function.c_str());
-  if (symbol == nullptr) return 0;
-  const auto external = reinterpret_cast<ExternalFunction>(symbol);
-  std::vector<char> buffer(kLibraryBufferStep, '\0');
-  while (external(text.c_str(), buffer.data(), static_cast<int>(buffer.size())) == -1) {
+  const ExternalTextFunction external = handle->TextFunction(function);
+  if (external == nullptr) return 0;
+  // One byte beyond the capacity stays NUL, for a function that fills the
+  // buffer without ending the text.
+  std::vector<char> buffer(kLibraryBufferStep + 1, '\0');
+  while (external(text.c_str(), buffer.data(), static_cast<int32_t>(buffer.size() - 1)) == -1) {
     if (buffer.size() + kLibraryBufferStep > kMaxLibraryBuffer) return 0;
     buffer.assign(buffer.size() + kLibraryBufferStep, '\0');
   }
@@ -154,6 +157,11 @@ int32_t UfWriteResource(UfCall& call, std::string& result) {
   if (field < 0 || path.empty()) return 0;
   const std::string& value = call.record()[kRecordHeaderLines + field - 1].text;
   if (!std::filesystem::path(path).has_extension()) path += "." + GetSubfield(value, 'A');
+  // Checked on the final name: the extension comes from the record.
+  if (!call.engine().safety().MayWrite(path)) {
+    result = WriteRefusedText(path);
+    return 0;
+  }
   const std::string content = UrlDecodeForm(GetSubfield(value, 'B'));
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(content.data(), static_cast<std::streamsize>(content.size()));
@@ -177,8 +185,12 @@ int32_t UfFileToUrl(UfCall& call, std::string& result) {
 }
 
 int32_t UfDeleteFiles(UfCall& call, std::string& result) {
-  (void)result;
-  if (!call.p.empty()) DeleteFilesByMask(call.p);
+  if (call.p.empty()) return 0;
+  if (!call.engine().safety().MayWrite(call.p)) {
+    result = WriteRefusedText(call.p);
+    return 0;
+  }
+  DeleteFilesByMask(call.p);
   return 0;
 }
 

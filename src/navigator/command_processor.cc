@@ -26,12 +26,17 @@ std::string ServerPageText(const StringList& lines) {
 }  // namespace
 
 const CommandProcessor::CommandEntry CommandProcessor::kCommands[] = {
-    {1, &CommandProcessor::ShowRecord, true},    {2, &CommandProcessor::Search, true},
-    {3, &CommandProcessor::ServerPage, true},    {4, &CommandProcessor::TermList, true},
-    {5, &CommandProcessor::ListPage, true},      {6, &CommandProcessor::EnterRecord, false},
-    {7, &CommandProcessor::NotAvailable, true},  {8, &CommandProcessor::NotAvailable, true},
-    {9, &CommandProcessor::PressButton, false},  {10, &CommandProcessor::FullTextSearch, true},
-    {11, &CommandProcessor::NotAvailable, true},
+    {1, &CommandProcessor::ShowRecord, Shows::kPage},
+    {2, &CommandProcessor::Search, Shows::kPage},
+    {3, &CommandProcessor::ServerPage, Shows::kPage},
+    {4, &CommandProcessor::TermList, Shows::kPage},
+    {5, &CommandProcessor::ListPage, Shows::kPage},
+    {6, &CommandProcessor::EnterRecord, Shows::kNothing},
+    {7, &CommandProcessor::ExportRecords, Shows::kNothing},
+    {8, &CommandProcessor::ImportRecords, Shows::kNothing},
+    {9, &CommandProcessor::PressButton, Shows::kNothing},
+    {10, &CommandProcessor::FullTextSearch, Shows::kPage},
+    {11, &CommandProcessor::CallExternal, Shows::kTextOnly},
 };
 
 CommandProcessor::CommandProcessor(UserInterface& ui, CommandSet& commands,
@@ -74,7 +79,7 @@ void CommandProcessor::RunCommand() {
   for (const CommandEntry& entry : kCommands) {
     if (entry.number != values.command) continue;
     page = (this->*entry.run)(values);
-    if (!entry.showsPage) {
+    if (entry.shows == Shows::kNothing || (entry.shows == Shows::kTextOnly && page.empty())) {
       state_.SkipNextVisit = true;
       return;
     }
@@ -242,11 +247,6 @@ std::string CommandProcessor::PressButton(CommandValues&) {
       break;
   }
   return {};
-}
-
-std::string CommandProcessor::NotAvailable(CommandValues& values) {
-  return "<p class=\"talor-notice\">Команда " + std::to_string(values.command) +
-         " пока недоступна в этой версии навигатора.</p>";
 }
 
 // ---- framing, marking, delivery

@@ -74,10 +74,15 @@ class CommandProcessor {
 
  private:
   using Command = std::string (CommandProcessor::*)(CommandValues&);
+  enum class Shows {
+    kPage,      // the command's page, also an empty one
+    kNothing,   // the command ends without a page of its own
+    kTextOnly,  // a page only when the command gave a text
+  };
   struct CommandEntry {
     int number;
     Command run;
-    bool showsPage;  // false: the command ends without a page of its own
+    Shows shows;
   };
   static const CommandEntry kCommands[];
 
@@ -87,9 +92,11 @@ class CommandProcessor {
   std::string TermList(CommandValues& values);        // 4
   std::string ListPage(CommandValues& values);        // 5
   std::string EnterRecord(CommandValues& values);     // 6, record_entry.cc
+  std::string ExportRecords(CommandValues& values);   // 7, record_exchange.cc
+  std::string ImportRecords(CommandValues& values);   // 8, record_exchange.cc
   std::string PressButton(CommandValues& values);     // 9
   std::string FullTextSearch(CommandValues& values);  // 10
-  std::string NotAvailable(CommandValues& values);    // 7, 8, 11 for now
+  std::string CallExternal(CommandValues& values);    // 11, external_action.cc
 
   std::string BrowseByMfn(CommandValues& values);
   std::string SearchPage(CommandValues& values, const StringList& answer, int32_t first);

@@ -136,6 +136,9 @@ NavigatorSettings ReadNavigatorSettings(const SettingsLookup& navigator,
       ReadInteger(navigator, "FULLTEXTMAXRESULT", settings.fullTextMaxResult);
   settings.tagInternalResource =
       ReadInteger(main, "TagInternalResource", settings.tagInternalResource);
+  if (std::optional<std::string> ini = main("ClientIniForTalorb"); ini && !ini->empty()) {
+    settings.clientIniForTalorb = *ini;
+  }
   return settings;
 }
 

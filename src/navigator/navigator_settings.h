@@ -149,6 +149,8 @@ struct NavigatorSettings {
   int32_t fullTextMaxResult = 100;
   // Section MAIN: the record field that holds record images.
   int32_t tagInternalResource = 953;
+  // Section MAIN: the INI file of the sibling desktop client (command 11).
+  std::string clientIniForTalorb = "ctalorb.ini";
 
   // Every value at its default.
   NavigatorSettings();

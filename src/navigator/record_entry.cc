@@ -177,9 +177,9 @@ class EntryWriter {
 
   // Writes `record` without lock. The MFN stored, or the server's code.
   int32_t Write(StringList& record) {
-    const std::string actual = Get(Param::ENTRY_ACTUAL);
     StringList answer;
-    commands_.WriteRecord(database_, false, actual.empty() || actual == "1", answer, record);
+    commands_.WriteRecord(database_, false, UpdatesDictionaryAtOnce(params_, settings_), answer,
+                          record);
     if (answer.empty()) return kEntryRefused;
     const int32_t code = DecimalToInt(answer[0].text, kUnreadableResult);
     return code < 1 ? code : RecordMfn(record);
@@ -229,6 +229,11 @@ void ApplyEntryInputs(const std::vector<EntryInput>& inputs, int32_t entryMfn, b
     ReplaceByInputs(inputs, record);
   }
   CleanRecord(record);
+}
+
+bool UpdatesDictionaryAtOnce(const ParameterSet& params, const NavigatorSettings& settings) {
+  const std::string actual = params.Get(settings, Param::ENTRY_ACTUAL);
+  return actual.empty() || actual == "1";
 }
 
 CheckVerdict ReadCheckVerdict(const StringList& output) {

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "navigator/navigator_settings.h"
 #include "navigator/parameters.h"
 #include "text/string_list.h"
 
@@ -57,6 +58,9 @@ std::vector<EntryInput> ReadEntryInputs(const ParameterSet& params, std::string_
 // Cleaning turns control characters into blanks and removes empty fields.
 void ApplyEntryInputs(const std::vector<EntryInput>& inputs, int32_t entryMfn, bool merge,
                       StringList& record);
+
+// Whether a write updates the dictionary at once: ENTRY_ACTUAL absent or 1.
+bool UpdatesDictionaryAtOnce(const ParameterSet& params, const NavigatorSettings& settings);
 
 enum class CheckLevel {
   kPass,     // nothing to say

@@ -40,6 +40,13 @@ inline constexpr std::string_view kReturnHandle = "ReturnHandle";
 inline constexpr std::string_view kContextUserName = "USERNAME";
 inline constexpr std::string_view kContextUserPassword = "UserPassword";
 
+// Section `Safety`: what pages and formats may do on this machine
+// (shell/safety_config.h).
+inline constexpr std::string_view kSafety = "Safety";
+inline constexpr std::string_view kLibraryDirs = "LibraryDirs";
+inline constexpr std::string_view kAllowPrograms = "AllowPrograms";
+inline constexpr std::string_view kWriteDirs = "WriteDirs";
+
 // Section `DESKTOP`: window layout and favourites.
 inline constexpr std::string_view kDesktop = "DESKTOP";
 inline constexpr std::string_view kScalable = "Scalable";

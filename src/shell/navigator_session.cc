@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "format/format_engine.h"
+#include "shell/safety_config.h"
 
 namespace talor {
 
@@ -12,6 +13,7 @@ NavigatorSession::NavigatorSession(EventLoop& loop, UserInterface& ui, LocalConf
     : loop_(loop),
       ui_(ui),
       config_(config),
+      messages_(messages),
       transport_(loop, ui, clock_),
       commands_(transport_, ui),
       session_(loop, ui, commands_, config, serverSettings_, messages),
@@ -24,6 +26,7 @@ NavigatorSession::~NavigatorSession() {
     FormatEngine& engine = DefaultFormatEngine();
     engine.SetFileReader(nullptr);
     engine.SetServer(nullptr);
+    engine.SetSafetyPolicy(nullptr);
     StopFormatEngine();
   }
 }
@@ -38,6 +41,8 @@ bool NavigatorSession::Start(PageView& view, PageView& printView, NavigatorChrom
   }
   settings_ = ApplyServerSettings(serverSettings_, transport_, formatServices_);
   engineStarted_ = true;
+  safety_ = SafetyPolicy(ReadSafetyRules(config_, PathContext::ForThisProcess(), workDirectory));
+  DefaultFormatEngine().SetSafetyPolicy(&safety_);
   navigator_ = std::make_unique<Navigator>(NavigatorParts{loop_, ui_, commands_, connection_,
                                                           settings_, view, printView, chrome,
                                                           std::move(workDirectory)});

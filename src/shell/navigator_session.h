@@ -12,6 +12,7 @@
 
 #include "client/command_set.h"
 #include "client/transport.h"
+#include "format/safety_policy.h"
 #include "navigator/navigator.h"
 #include "platform/clock.h"
 #include "platform/event_loop.h"
@@ -39,8 +40,9 @@ class NavigatorSession {
 
   // After a good login: applies the server-provided settings and creates the
   // navigator over `view` and `printView`, its work files in `workDirectory`
-  // (created when missing; ends in `/`). False, with a Russian `error`,
-  // when the work directory cannot be made.
+  // (created when missing; ends in `/`). The safety rules of section [Safety]
+  // are read here and handed to the format engine. False, with a Russian
+  // `error`, when the work directory cannot be made.
   bool Start(PageView& view, PageView& printView, NavigatorChrome& chrome,
              std::string workDirectory, std::string& error);
 
@@ -54,11 +56,15 @@ class NavigatorSession {
   CommandSet& commands() { return commands_; }
   Transport& transport() { return transport_; }
   ServerSettings& serverSettings() { return serverSettings_; }
+  const Messages& messages() const { return messages_; }
+  // The rules of section [Safety]; allows nothing until Start.
+  const SafetyPolicy& safety() const { return safety_; }
 
  private:
   EventLoop& loop_;
   UserInterface& ui_;
   LocalConfig& config_;
+  const Messages& messages_;
   SystemClock clock_;
   Transport transport_;
   CommandSet commands_;
@@ -67,6 +73,7 @@ class NavigatorSession {
   SessionConnection connection_;
   SessionFormatServices formatServices_;
   NavigatorSettings settings_;
+  SafetyPolicy safety_;
   bool engineStarted_ = false;
   std::unique_ptr<Navigator> navigator_;
 };

@@ -20,9 +20,10 @@ MainWindow::MainWindow(MainWindowParts parts)
       postMessage_(std::move(parts.postMessage)),
       workDirectory_(std::move(parts.workDirectory)),
       core_(loop_, ui_, config_, messages_),
+      externalActions_(*this, parts),
       favoritesNavigator_(core_),
       favorites_(favoritesNavigator_, window_, messages_),
-      chrome_(window_, favorites_),
+      chrome_(window_, favorites_, &externalActions_),
       startTimer_(loop_, kStartTimerInterval, [this] { StartTimerTimer(); }) {
   core_.session().SetCloseMainWindow([this] { Close(); });
   layout_ = ReadWindowLayout(config_);
@@ -161,6 +162,20 @@ void MainWindow::FileReturnToolButtonClick() {
     if (postMessage_) postMessage_(returnWindow_, kHandOverMessage, 0, 0);
   }
   ShowReturnButton(false);
+}
+
+WindowHandle MainWindow::WindowExternalActions::ReturnWindow() const {
+  if (!main_.returnButtonVisible_) return kNoWindowHandle;
+  return static_cast<WindowHandle>(main_.returnWindow_);
+}
+
+void MainWindow::WindowExternalActions::ForgetReturnWindow() {
+  main_.returnWindow_ = 0;
+  main_.ShowReturnButton(false);
+}
+
+void MainWindow::WindowExternalActions::BringToForeground(WindowHandle window) {
+  main_.window_.BringToForeground(window);
 }
 
 void MainWindow::HelpFullMainMenuItemClick() {

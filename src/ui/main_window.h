@@ -22,11 +22,13 @@
 #include "favorites/session_favorites_navigator.h"
 #include "platform/event_loop.h"
 #include "platform/loop_timer.h"
+#include "platform/message_bus.h"
 #include "platform/page_view.h"
 #include "platform/user_interface.h"
 #include "shell/ini_file.h"
 #include "shell/messages.h"
 #include "shell/navigator_session.h"
+#include "shell/session_external_actions.h"
 #include "ui/main_window_view.h"
 #include "ui/window_layout.h"
 
@@ -46,6 +48,10 @@ struct MainWindowParts {
   // The completed Workdir (see WorkDirectory), ending in `/`; created by the
   // start when missing.
   std::string workDirectory;
+  // The message bus and the main window's handle on it, through which the
+  // external action reaches the sibling client; none by default.
+  const MessageBus* bus = nullptr;
+  WindowHandle ownWindow = kNoWindowHandle;
 };
 
 class MainWindow {
@@ -116,6 +122,27 @@ class MainWindow {
   FavoritesHistory& favorites() { return favorites_; }
 
  private:
+  // Command 11's host: the session's part plus this window's bus, handle and
+  // return button.
+  class WindowExternalActions final : public SessionExternalActions {
+   public:
+    WindowExternalActions(MainWindow& main, const MainWindowParts& parts)
+        : SessionExternalActions(main.core_),
+          main_(main),
+          bus_(parts.bus),
+          ownWindow_(parts.ownWindow) {}
+    const MessageBus* Bus() const override { return bus_; }
+    WindowHandle OwnWindow() const override { return ownWindow_; }
+    WindowHandle ReturnWindow() const override;
+    void ForgetReturnWindow() override;
+    void BringToForeground(WindowHandle window) override;
+
+   private:
+    MainWindow& main_;
+    const MessageBus* bus_;
+    const WindowHandle ownWindow_;
+  };
+
   enum class LoginOutcome { Registered, Ended };
   LoginOutcome LoginLoop();
   bool AskLoginAgain();
@@ -136,6 +163,7 @@ class MainWindow {
 
   // The core and the lists it feeds, for the run.
   NavigatorSession core_;
+  WindowExternalActions externalActions_;
   SessionFavoritesNavigator favoritesNavigator_;
   FavoritesHistory favorites_;
   FavoritesChrome chrome_;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "format/safety_policy.h"
 #include "uf_test_util.h"
 
 namespace talor {
@@ -17,17 +18,29 @@ using testing::Outcome;
 using testing::Row;
 using testing::UfEngine;
 
+// The directory of the demo library of external functions.
+constexpr std::string_view kLibraryDir = TALOR_BINARY_DIR "/src/app";
+
 class UfFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     directory_ =
         std::filesystem::temp_directory_path() / ("uf_files_test_" + std::to_string(getpid()));
     std::filesystem::create_directories(directory_);
+    SafetyRules rules;
+    rules.libraryDirectories = {std::string(kLibraryDir)};
+    rules.writeDirectories = {directory_.string()};
+    rules.startPrograms = true;
+    allowing_ = SafetyPolicy(rules);
   }
   void TearDown() override { std::filesystem::remove_all(directory_); }
   std::string Path(std::string_view name) const { return (directory_ / name).string(); }
+  // An engine whose safety rules allow the test directory, the demo library
+  // and starting programs.
+  void Allow(UfEngine& uf) const { uf.engine.SetSafetyPolicy(&allowing_); }
 
   std::filesystem::path directory_;
+  SafetyPolicy allowing_;
 };
 
 TEST_F(UfFilesTest, NestedFormatFile) {
@@ -70,6 +83,7 @@ TEST_F(UfFilesTest, ServerResourceLinesInAGroup) {
 
 TEST_F(UfFilesTest, ResourceWrittenAndReadBack) {
   UfEngine uf;
+  Allow(uf);
   const StringList record = MakeRecord({{953, "^AJPG^B%FF%D8%00a%26b"}, {953, "^Atxt^Bhello"}});
   EXPECT_EQ("", uf.Out("&uf('+9D1#" + Path("image") + "')", record));
   std::ifstream image(Path("image.JPG"), std::ios::binary);
@@ -100,11 +114,14 @@ TEST_F(UfFilesTest, ResourceWrittenAndReadBack) {
 
 TEST_F(UfFilesTest, ExternalLibraryThatCannotBeFound) {
   UfEngine uf;
+  Allow(uf);
   const Row rows[] = {
-      {"&uf('+8/no/such/library.so,Fn,text'),'|'", "|"},
-      {"&uf('+8*/no/such/library.so,Fn,text'),'|'", "|"},
-      {"&uf('+8libc.so.6,no_such_function_here,text'),'|'", "|"},
-      {"&uf('+8libc.so.6'),'|'", "|"},
+      {"&uf('+8talor-demo-action,no_such_function_here,text'),'|'", "|"},
+      {"&uf('+8no-such-library,Fn,text'),'|'", "|"},
+      // A bare name is looked up in the allowed directories only, never
+      // along the system's library path.
+      {"&uf('+8libc.so.6,realpath,/usr/../usr/.'),'|'", "|"},
+      {"&uf('+8talor-demo-action'),'|'", "|"},
       {"&uf('+8'),'|'", "|"},
   };
   testing::ExpectRows(uf, rows);
@@ -112,16 +129,59 @@ TEST_F(UfFilesTest, ExternalLibraryThatCannotBeFound) {
 
 TEST_F(UfFilesTest, ExternalLibraryIsCalledWithTextAndBuffer) {
   UfEngine uf;
-  // realpath(text, buffer) of the C library writes its answer into the
-  // buffer, as an external function of this kind does.
-  EXPECT_EQ("/usr", uf.Out("&uf('+8libc.so.6,realpath,/usr/../usr/.')"));
-  EXPECT_EQ("/usr", uf.Out("&uf('+8*libc.so.6,realpath,/usr/./')"));
+  Allow(uf);
+  const std::string search = "TALOR:?C21COM=2&I21DBN=DEMO&PFTNAME=brief&S21CNR=5&1S21STR=";
+  EXPECT_EQ(search + "war&1S21P03=K%3D&1S21P02=1",
+            uf.Out("&uf('+8talor-demo-action,TalorDemoSearch,war')"));
+  EXPECT_EQ(search + "peace&1S21P03=K%3D&1S21P02=1",
+            uf.Out("&uf('+8*talor-demo-action.so,TalorDemoSearch,peace')"));
+  EXPECT_EQ(
+      search + "x&1S21P03=K%3D&1S21P02=1",
+      uf.Out("&uf('+8" + std::string(kLibraryDir) + "/talor-demo-action.so,TalorDemoSearch,x')"));
+  // A function that fills the buffer without ending the text gets ended
+  // after the buffer.
+  EXPECT_EQ(std::string(32000, 'x'), uf.Out("&uf('+8talor-demo-action,TalorDemoFill,')"));
 }
 
 TEST_F(UfFilesTest, StartProgramWritesNothing) {
   UfEngine uf;
+  Allow(uf);
   EXPECT_EQ((Outcome{"|", 0}), uf.Run("&uf('+2/no/such/program/anywhere'),'|'"));
   EXPECT_EQ((Outcome{"|", 0}), uf.Run("&uf('+2'),'|'"));
+}
+
+// Without rules that allow them (the reference server, the tools), formats
+// neither start programs, nor load libraries, nor write or delete files;
+// the result says why instead.
+TEST_F(UfFilesTest, LocalActionsRefusedByDefault) {
+  UfEngine uf;
+  const std::string marker = Path("started");
+  EXPECT_EQ(ProgramRefusedText("touch " + marker), uf.Out("&uf('+2touch " + marker + "')"));
+  EXPECT_EQ(
+      LibraryRefusedText(std::string(kLibraryDir) + "/talor-demo-action.so"),
+      uf.Out("&uf('+8" + std::string(kLibraryDir) + "/talor-demo-action.so,TalorDemoSearch,x')"));
+  EXPECT_EQ("|", uf.Out("&uf('+8talor-demo-action,TalorDemoSearch,x'),'|'"));
+  std::ofstream(Path("keep.JPG")) << "x";
+  EXPECT_EQ(WriteRefusedText(Path("*.JPG")), uf.Out("&uf('+9K" + Path("*.JPG") + "')"));
+  EXPECT_TRUE(std::filesystem::exists(Path("keep.JPG")));
+  const StringList record = MakeRecord({{953, "^Atxt^Bhello"}});
+  EXPECT_EQ(WriteRefusedText(Path("out.txt")), uf.Out("&uf('+9D1#" + Path("out") + "')", record));
+  EXPECT_FALSE(std::filesystem::exists(Path("out.txt")));
+}
+
+TEST_F(UfFilesTest, WritesOutsideTheAllowedDirectoriesAreRefused) {
+  UfEngine uf;
+  Allow(uf);
+  const std::filesystem::path outside = directory_.string() + "-outside";
+  std::filesystem::create_directories(outside);
+  std::ofstream((outside / "keep.JPG").string()) << "x";
+  const std::string escape = Path("../" + outside.filename().string() + "/*.JPG");
+  EXPECT_EQ(WriteRefusedText(escape), uf.Out("&uf('+9K" + escape + "')"));
+  EXPECT_TRUE(std::filesystem::exists(outside / "keep.JPG"));
+  // An extension taken from the record cannot lead the file elsewhere.
+  const StringList record = MakeRecord({{953, "^A/../../x^Bhello"}});
+  EXPECT_NE("", uf.Out("&uf('+9D1#" + Path("out") + "')", record));
+  std::filesystem::remove_all(outside);
 }
 
 }  // namespace

@@ -31,8 +31,12 @@ class RecordingChrome final : public NavigatorChrome {
   }
   void PrintPreview(PageView&) override { ++previews; }
   void Print(PageView&) override { ++prints; }
+  ExternalActionHost& ExternalActions() override {
+    return externalActions != nullptr ? *externalActions : NavigatorChrome::ExternalActions();
+  }
 
   std::vector<std::string> history;
+  ExternalActionHost* externalActions = nullptr;
   int previews = 0;
   int prints = 0;
 };

@@ -273,11 +273,6 @@ TEST_F(NavigatorPagesTest, ResourceOfCommandThreeIsShownFromTheCache) {
   ASSERT_EQ(State().visits.size(), 1u);
 }
 
-TEST_F(NavigatorPagesTest, CommandsStillToComeSaySo) {
-  Open("TALOR:7,,DEMO");
-  EXPECT_NE(view_.DocumentHtml().find("пока недоступна"), std::string::npos);
-}
-
 TEST_F(NavigatorPagesTest, NavigationsWhileACommandRunsAreIgnored) {
   Open("TALOR:3,1,DEMO,start.html");
   // A path that leaves its folder makes the server refuse the page; while
