@@ -20,37 +20,7 @@ namespace talor::server {
 namespace {
 
 using talor::testing::ProgramResult;
-using talor::testing::ReadAll;
-
-// Runs args[0] with `input` as its standard input (a pipe, not a terminal).
-ProgramResult RunWithInput(const std::vector<std::string>& args, std::string_view input) {
-  int inPipe[2], outPipe[2], errPipe[2];
-  if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) return {};
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(inPipe[0], 0);
-    dup2(outPipe[1], 1);
-    dup2(errPipe[1], 2);
-    for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
-    std::vector<char*> argv;
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  for (int fd : {inPipe[0], outPipe[1], errPipe[1]}) close(fd);
-  if (write(inPipe[1], input.data(), input.size()) < 0) input = {};
-  close(inPipe[1]);
-  ProgramResult result;
-  result.out = ReadAll(outPipe[0]);
-  result.err = ReadAll(errPipe[0]);
-  close(outPipe[0]);
-  close(errPipe[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
+using talor::testing::RunProgram;
 
 class UsersTest : public ::testing::Test {
  protected:
@@ -59,7 +29,7 @@ class UsersTest : public ::testing::Test {
   ProgramResult User(std::vector<std::string> words, std::string_view input = {}) {
     words.insert(words.begin(), {TALOR_BINARY_DIR "/src/app/talor-server", "user"});
     words.insert(words.end(), {"--data", server_.dataDir().string()});
-    return RunWithInput(words, input);
+    return RunProgram(words, input);
   }
   // The return code of a registration.
   std::string Login(std::string user, std::string password, std::string workstation = "R") {
@@ -166,9 +136,9 @@ TEST_F(UsersTest, BadWordsAndMissingPasswordsChangeNothing) {
   }
   EXPECT_EQ(User({"list"}).out, "librarian - write\nreader RC read\n");
 
-  ProgramResult nowhere = RunWithInput({TALOR_BINARY_DIR "/src/app/talor-server", "user", "list",
-                                        "--data", (server_.dataDir() / "absent").string()},
-                                       "");
+  ProgramResult nowhere = RunProgram({TALOR_BINARY_DIR "/src/app/talor-server", "user", "list",
+                                      "--data", (server_.dataDir() / "absent").string()},
+                                     "");
   EXPECT_EQ(nowhere.status, kExitFailed);
   EXPECT_NE(nowhere.err.find("Хранилище не найдено"), std::string::npos) << nowhere.err;
   EXPECT_FALSE(std::filesystem::exists(server_.dataDir() / "absent"));

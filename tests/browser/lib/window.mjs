@@ -156,11 +156,14 @@ export class NavigatorWindow {
   }
 
   // Presses the button `name` of the dialog `id` and waits until the
-  // navigator has closed the dialog.
+  // navigator has closed that dialog. A dialog that follows at once takes
+  // the same id, so the wait holds on to the element that was answered.
   async answerDialog(id, name) {
     const dialog = this.byId(id);
+    const answered = await dialog.elementHandle();
     await dialog.getByRole('button', {name, exact: true}).click();
-    await dialog.waitFor({state: 'detached'});
+    await waitFor(() => answered.evaluate((e) => e.isConnected), (connected) => !connected,
+      `the dialog ${id} to close`);
   }
 
   // Writes a screenshot of the whole window to the artefacts folder.
