@@ -122,8 +122,8 @@ class ExchangeJob {
                                       : form.find(kTextForm) != std::string::npos;
   }
 
-  // The field selection table `name` + ".FST" of the database, with the
-  // tables it includes; nullopt after an error box.
+  // The field selection table file `name` of the database, with the tables
+  // it includes; nullopt after an error box.
   std::optional<FieldSelectionTable> LoadTable(const std::string& name) {
     std::string error;
     std::optional<FieldSelectionTable> table = FieldSelectionTable::Load(
