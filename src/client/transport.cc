@@ -31,7 +31,8 @@ Transport::Transport(EventLoop& loop, UserInterface& ui, const Clock& clock)
       ui_(ui),
       alive_(std::make_shared<bool>(true)),
       timerWait_(loop, kWaitTick, [this] { TimerWaitTimer(); }),
-      timerNoOperation_(loop, kNoOperationInterval, [this] { TimerNoOperationTimer(); }) {
+      timerNoOperation_(loop, kNoOperationInterval, [this] { TimerNoOperationTimer(); }),
+      timerAnswerDeadline_(loop, kDefaultAnswerDeadline, [this] { AnswerDeadlinePassed(); }) {
   identity_.clientId = DrawClientId(clock);
   identity_.host = std::string(kDefaultHost);
   identity_.port = std::to_string(kDefaultPort);
@@ -49,6 +50,11 @@ void Transport::SetServer(std::string_view host, std::string_view port,
   identity_.host = std::string(host);
   identity_.port = std::string(port);
   identity_.workstationCode = std::string(workstationCode.substr(0, 1));
+}
+
+void Transport::SetAnswerDeadline(std::chrono::milliseconds deadline) {
+  answerDeadline_ = deadline;
+  timerAnswerDeadline_.SetInterval(deadline);
 }
 
 ExchangeResult Transport::RunCommand(char command, std::string_view parameters, StringList& answer,
@@ -80,6 +86,7 @@ ExchangeResult Transport::RunExchange(StringList& answer) {
   for (;;) {
     retry_ = false;
     ExchangeResult result = blocking_ ? RunBlocking(answer) : RunNonBlocking(answer);
+    if (ReportAbandonedAnswer()) return ExchangeResult::Failed;
     if (result != ExchangeResult::Failed || !retry_) return result;
     bool silent = false;
     std::string message;
@@ -125,6 +132,7 @@ ExchangeResult Transport::RunNonBlocking(StringList& answer) {
     ticks_ = 0;
     waitForm_.progress = 0;
     timerWait_.Start();
+    timerAnswerDeadline_.Start();
     ui_.SetWaitCursor(true);
 
     if (!loop_.WaitUntil([this] { return state_ != ExchangeResult::Busy; })) {
@@ -134,6 +142,7 @@ ExchangeResult Transport::RunNonBlocking(StringList& answer) {
       answerLines_.Clear();
     }
 
+    timerAnswerDeadline_.Stop();
     StopWaiting();
     ui_.SetWaitCursor(false);
     answer = std::move(answerLines_);
@@ -142,6 +151,7 @@ ExchangeResult Transport::RunNonBlocking(StringList& answer) {
   } catch (...) {
     state_ = ExchangeResult::Failed;
     CloseConnection();
+    timerAnswerDeadline_.Stop();
     StopWaiting();
     ui_.SetWaitCursor(false);
   }
@@ -212,13 +222,9 @@ void Transport::StartRead(const std::shared_ptr<Connection>& connection) {
       asio::buffer(connection->chunk),
       [this, alive, connection](const asio::error_code& error, size_t count) {
         if (alive.expired() || connection != connection_) return;
-        if (count > 0) {
-          // Grow in whole chunks ahead of need; the answer is split only once,
-          // after it is complete.
-          if (received_.size() + count >= received_.capacity()) {
-            received_.reserve(std::max(received_.capacity() * 2, received_.size() + count + 1));
-          }
-          received_.append(connection->chunk.data(), count);
+        if (!AcceptChunk({connection->chunk.data(), count})) {
+          AbandonAnswer(FailureKind::AnswerTooLarge);
+          return;
         }
         if (error == asio::error::eof) {
           OnDisconnected();
@@ -240,13 +246,18 @@ void Transport::StartRead(const std::shared_ptr<Connection>& connection) {
 void Transport::OnDisconnected() {
   try {
     CloseConnection();
+    if (!AnswerLinesWithinLimit()) {
+      AbandonAnswer(FailureKind::AnswerTooManyLines);
+      return;
+    }
     ReceivedAnswer received = SplitAnswer(received_, tunnelled_);
     TakeAnswerText();
-    binary_ = received.binary.value_or(std::string());
-    binaryArrived_ = received.binary.has_value();
     StringList lines = std::move(received.lines);
     if (tunnelled_) UnwrapTunnelAnswer(lines);
-    switch (CheckAnswer(lines, identity_, received)) {
+    const AnswerCheck check = CheckAnswer(lines, identity_, received);
+    binaryArrived_ = received.binary.has_value();
+    binary_ = std::move(received.binary).value_or(std::string());
+    switch (check) {
       case AnswerCheck::IdentityMismatch:
         answerLines_ = StringList{{std::to_string(kUnreadableAnswer), 0}};
         retry_ = true;
@@ -279,13 +290,74 @@ void Transport::TakeAnswerText() {
   // buffer starts again at its initial size.
   answerText_ = std::move(received_);
   const size_t binaryAt = answerText_.find(kBinaryMarker);
-  if (binaryAt != std::string::npos) answerText_.resize(binaryAt);
+  if (binaryAt != std::string::npos) {
+    // The binary data go to their own block; the text keeps only its bytes.
+    answerText_.resize(binaryAt);
+    answerText_.shrink_to_fit();
+  }
   if (tunnelled_) {
     const size_t endAt = answerText_.find(kEndMarker);
     if (endAt != std::string::npos) answerText_.resize(endAt);
   }
+  ResetReceiveBuffer();
+}
+
+void Transport::ResetReceiveBuffer() {
   received_ = std::string();
   received_.reserve(kReceiveChunk);
+}
+
+bool Transport::AcceptChunk(std::string_view bytes) {
+  if (bytes.size() > answerLimit_ - std::min(answerLimit_, received_.size())) return false;
+  // Grow ahead of need, never past the limit; the answer is split only once,
+  // after it is complete.
+  if (received_.size() + bytes.size() >= received_.capacity()) {
+    const size_t wanted = std::max(received_.capacity() * 2, received_.size() + bytes.size() + 1);
+    received_.reserve(std::min(wanted, answerLimit_ + 1));
+  }
+  received_.append(bytes);
+  return true;
+}
+
+bool Transport::AnswerLinesWithinLimit() const {
+  const std::string_view text =
+      std::string_view(received_).substr(0, received_.find(kBinaryMarker));
+  size_t breaks = 0;
+  for (const char* at = text.data(); at != text.data() + text.size(); ++at) {
+    if ((*at == '\n' || *at == '\r') && ++breaks > kAnswerLineLimit) return false;
+  }
+  return true;
+}
+
+void Transport::AbandonAnswer(FailureKind kind) {
+  ResetReceiveBuffer();
+  answerText_.clear();
+  binary_.clear();
+  binaryArrived_ = false;
+  failureKind_ = kind;
+  FailExchange(false);
+}
+
+void Transport::AnswerDeadlinePassed() {
+  timerAnswerDeadline_.Stop();
+  if (exchangeRunning() && !blocking_) AbandonAnswer(FailureKind::AnswerTimedOut);
+}
+
+bool Transport::ReportAbandonedAnswer() {
+  std::string message;
+  if (failureKind_ == FailureKind::AnswerTooLarge) {
+    message = std::string(kAnswerTooLargeMessage) + std::to_string(answerLimit_ >> 20) + " МБ).";
+  } else if (failureKind_ == FailureKind::AnswerTooManyLines) {
+    message = std::string(kAnswerTooManyLinesMessage) + std::to_string(kAnswerLineLimit) + ").";
+  } else if (failureKind_ == FailureKind::AnswerTimedOut) {
+    const auto seconds = std::chrono::ceil<std::chrono::seconds>(answerDeadline_).count();
+    message = std::string(kAnswerTimedOutMessage) + std::to_string(seconds) + " с.";
+  } else {
+    return false;
+  }
+  failureKind_ = FailureKind::None;
+  ShowErrorBox(ui_, kCaption, message + std::string(kExchangeAbandoned));
+  return true;
 }
 
 void Transport::FailExchange(bool keepAnswerLines) {

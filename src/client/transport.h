@@ -56,6 +56,17 @@ class Transport {
   static constexpr int kSilentRetries = 5;
   // Receive chunk and the step in which buffers grow.
   static constexpr size_t kReceiveChunk = 32000;
+  // The largest answer accepted. The largest real answers are resources,
+  // which the server delivers up to 64 MiB; twice that leaves room for
+  // their framing and for text resources whose line ends grow on the wire.
+  static constexpr size_t kDefaultAnswerLimit = size_t{128} << 20;
+  // The most line breaks the text part of an answer may hold: every line
+  // costs the client far more memory than its bytes on the wire.
+  static constexpr size_t kAnswerLineLimit = size_t{4} << 20;
+  // How long an exchange may take from the connect to the whole answer. Long
+  // enough for the slowest real command; a server that trickles or never
+  // closes is given up after it.
+  static constexpr std::chrono::milliseconds kDefaultAnswerDeadline{600000};
 
   // The wait dialog's geometry.
   static constexpr int kWaitFormWidth = 270;
@@ -71,6 +82,11 @@ class Transport {
       "Произошла ошибка при получении данных от сервера (";
   static constexpr std::string_view kBrokenConnectionMessage = "Связь с сервером ТАЛОР64 прервана.";
   static constexpr std::string_view kRepeatQuestion = " Следует повторить обращение к серверу";
+  static constexpr std::string_view kAnswerTooLargeMessage = "Ответ сервера слишком велик (более ";
+  static constexpr std::string_view kAnswerTooManyLinesMessage =
+      "Ответ сервера содержит слишком много строк (более ";
+  static constexpr std::string_view kAnswerTimedOutMessage = "Сервер не передал ответ за ";
+  static constexpr std::string_view kExchangeAbandoned = " Обмен с сервером прерван.";
 
   // The client id is drawn from a generator seeded by `clock`.
   Transport(EventLoop& loop, UserInterface& ui, const Clock& clock);
@@ -94,6 +110,11 @@ class Transport {
   // The port whose requests go through the web server's gateway: kTunnelPort
   // in use; tests take a free port instead, as port 80 is seldom theirs.
   void SetTunnelPort(std::string_view port) { tunnelPort_ = port; }
+  // The bounds of one answer: its size in bytes and the time from the start
+  // of the exchange to its end. An answer beyond either fails the exchange
+  // with an error message and without a resend.
+  void SetAnswerLimit(size_t bytes) { answerLimit_ = bytes; }
+  void SetAnswerDeadline(std::chrono::milliseconds deadline);
 
   // ---- command wrapper
   enum class CommandKind { Ordinary, Registration };
@@ -139,7 +160,13 @@ class Transport {
   FullTextSettings& fullText() { return fullText_; }
 
  private:
-  enum class FailureKind { None, CorruptAnswer };
+  enum class FailureKind {
+    None,
+    CorruptAnswer,
+    AnswerTooLarge,
+    AnswerTooManyLines,
+    AnswerTimedOut
+  };
   struct Connection;
 
   ExchangeResult RunNonBlocking(StringList& answer);
@@ -151,6 +178,17 @@ class Transport {
   void StartRead(const std::shared_ptr<Connection>& connection);
   void OnDisconnected();
   void TakeAnswerText();
+  void ResetReceiveBuffer();
+  // Appends received bytes; false, taking nothing, when they would carry the
+  // answer past its size limit.
+  bool AcceptChunk(std::string_view bytes);
+  // Whether the text part of the complete answer has few enough lines.
+  bool AnswerLinesWithinLimit() const;
+  // Ends the exchange because the answer broke one of its bounds.
+  void AbandonAnswer(FailureKind kind);
+  void AnswerDeadlinePassed();
+  // Tells the user why an exchange was abandoned; false when it was not.
+  bool ReportAbandonedAnswer();
   void FailExchange(bool keepAnswerLines);
   void CloseConnection();
   void SendStopPacket(std::string packet);
@@ -166,6 +204,7 @@ class Transport {
   std::shared_ptr<bool> alive_;
   LoopTimer timerWait_;
   LoopTimer timerNoOperation_;
+  LoopTimer timerAnswerDeadline_;
   ResourceCache cache_;
   FullTextSettings fullText_;
 
@@ -174,6 +213,8 @@ class Transport {
   int waitSeconds_ = kDefaultWaitSeconds;
   bool blocking_ = false;
   std::string tunnelPort_{kTunnelPort};
+  size_t answerLimit_ = kDefaultAnswerLimit;
+  std::chrono::milliseconds answerDeadline_ = kDefaultAnswerDeadline;
 
   // Valid for one command operation.
   ExchangeResult busyLock_ = ExchangeResult::Good;

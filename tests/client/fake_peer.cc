@@ -75,12 +75,14 @@ bool ParseRequest(const std::string& bytes, PeerRequest& request) {
   return true;
 }
 
-void SendAll(int socket, std::string_view bytes) {
+// False when the client has gone.
+bool SendAll(int socket, std::string_view bytes) {
   while (!bytes.empty()) {
     ssize_t sent = send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    if (sent <= 0) return;
+    if (sent <= 0) return false;
     bytes.remove_prefix(static_cast<size_t>(sent));
   }
+  return true;
 }
 
 }  // namespace
@@ -213,7 +215,11 @@ void FakePeer::Serve(int connection) {
     while (!stopping_ && ReadSome(connection, ignored, kPollMs)) {
     }
   } else if (!stopping_) {
-    SendAll(connection, reply.bytes);
+    bool clientThere = SendAll(connection, reply.bytes);
+    for (size_t sent = 0; clientThere && !stopping_ && sent < reply.fillerTimes; ++sent) {
+      if (reply.fillerPause.count() > 0) std::this_thread::sleep_for(reply.fillerPause);
+      clientThere = SendAll(connection, reply.filler);
+    }
     if (reply.keepOpen) {
       while (!stopping_ && ReadSome(connection, ignored, kPollMs)) {
       }

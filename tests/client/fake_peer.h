@@ -43,6 +43,12 @@ struct PeerReply {
   // Leave the connection open after sending (a tunnel gateway that relies
   // on the client closing at the end marker).
   bool keepOpen = false;
+  // After `bytes`, `filler` is sent `fillerTimes` times, `fillerPause`
+  // apart, or until the client closes; kEndless never stops by itself.
+  std::string filler = {};
+  size_t fillerTimes = 0;
+  std::chrono::milliseconds fillerPause{0};
+  static constexpr size_t kEndless = SIZE_MAX;
 };
 
 // How to shape an answer for AnswerBytes.

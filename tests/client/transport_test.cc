@@ -463,5 +463,135 @@ TEST_F(TransportTest, TheTunnelPortGoesThroughTheGatewayAndClosesAtTheEndMarker)
   EXPECT_NE(request.bytes.find("Host: 127.0.0.1:" + port + "\r\n"), std::string::npos);
 }
 
+// A hostile or broken server, on both paths: whatever it sends, the exchange
+// ends within the answer's bounds with a message, no resend, and the
+// application running.
+class AnswerBoundsTest : public TransportTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  AnswerBoundsTest() { transport_.SetBlocking(GetParam()); }
+
+  // The answer header for `request` without a declared length, then
+  // `filler` `times` times, `pause` apart.
+  static FakePeer::Script Flood(std::string filler, size_t times, milliseconds pause = {}) {
+    return [filler, times, pause](const PeerRequest& request, int) {
+      AnswerShape shape;
+      shape.declareLength = false;
+      PeerReply reply{AnswerBytes(request, {"0"}, shape)};
+      reply.filler = filler;
+      reply.fillerTimes = times;
+      reply.fillerPause = pause;
+      return reply;
+    };
+  }
+
+  void ExpectAbandoned(const FakePeer& peer, const std::string& message) {
+    EXPECT_EQ(peer.requestCount(), 1);
+    EXPECT_TRUE(answer_.empty());
+    EXPECT_TRUE(transport_.answerText().empty());
+    ASSERT_EQ(ui_.messages().size(), 1u);
+    EXPECT_EQ(ui_.messages()[0].text, message);
+    EXPECT_EQ(ui_.messages()[0].icon, MessageIcon::Exclamation);
+    EXPECT_FALSE(ui_.applicationEnded());
+    EXPECT_TRUE(ui_.mainWindowEnabled());
+  }
+};
+
+const std::string kTooLargeOver64 =
+    "Ответ сервера слишком велик (более 64 МБ). Обмен с сервером прерван.";
+
+TEST_P(AnswerBoundsTest, EndlessAnswerIsCutOffAtTheSizeLimit) {
+  FakePeer peer(Flood(std::string(1 << 20, 'x') + "\r\n", PeerReply::kEndless));
+  Connect(peer);
+  transport_.SetAnswerLimit(size_t{8} << 20);
+  EXPECT_EQ(Run('K', "DEMO"), ExchangeResult::Failed);
+  ExpectAbandoned(peer, "Ответ сервера слишком велик (более 8 МБ). Обмен с сервером прерван.");
+
+  // The next command runs as usual.
+  transport_.SetAnswerLimit(Transport::kDefaultAnswerLimit);
+  FakePeer good(Answer({"0", "дальше"}));
+  Connect(good);
+  EXPECT_EQ(Run('N'), ExchangeResult::Good);
+  EXPECT_EQ(answer_, (StringList{{"0", 0}, {"дальше", 0}}));
+}
+
+TEST_P(AnswerBoundsTest, HundredMegabyteAnswerStopsAtTheLimitWithoutAResend) {
+  FakePeer peer(Flood(std::string(1000000 - 2, 'y') + "\r\n", 100));
+  Connect(peer);
+  transport_.SetAnswerLimit(size_t{64} << 20);
+  EXPECT_EQ(Run('K', "DEMO"), ExchangeResult::Failed);
+  ExpectAbandoned(peer, kTooLargeOver64);
+}
+
+TEST_P(AnswerBoundsTest, TheLargestResourceFitsUnderTheDefaultLimit) {
+  const std::string resource(size_t{64} << 20, '\x7f');
+  FakePeer peer([&resource](const PeerRequest& request, int) {
+    AnswerShape shape;
+    shape.withBinary = true;
+    shape.binary = resource;
+    return PeerReply{AnswerBytes(request, {}, shape)};
+  });
+  Connect(peer);
+  EXPECT_EQ(Run('L', "10.DEMO.@cover.jpg"), ExchangeResult::Good);
+  EXPECT_TRUE(transport_.binaryBlock() == resource);
+  EXPECT_TRUE(ui_.messages().empty());
+}
+
+TEST_P(AnswerBoundsTest, AnswerOfOnlyLineBreaksIsRefused) {
+  // Few bytes, but every line would cost the client many times its size.
+  FakePeer peer(Flood(std::string(1 << 20, '\n'), 5));
+  Connect(peer);
+  EXPECT_EQ(Run('K', "DEMO"), ExchangeResult::Failed);
+  ExpectAbandoned(peer,
+                  "Ответ сервера содержит слишком много строк (более 4194304). Обмен с сервером "
+                  "прерван.");
+}
+
+TEST_P(AnswerBoundsTest, TricklingServerIsGivenUpAtTheDeadline) {
+  FakePeer peer(Flood("z", PeerReply::kEndless, milliseconds(20)));
+  Connect(peer);
+  transport_.SetAnswerDeadline(milliseconds(700));
+  EXPECT_EQ(Run('K', "DEMO"), ExchangeResult::Failed);
+  ExpectAbandoned(peer, "Сервер не передал ответ за 1 с. Обмен с сервером прерван.");
+}
+
+TEST_P(AnswerBoundsTest, SilentServerIsGivenUpAtTheDeadline) {
+  FakePeer peer([](const PeerRequest&, int) {
+    PeerReply reply;
+    reply.hold = true;
+    return reply;
+  });
+  Connect(peer);
+  transport_.SetAnswerDeadline(milliseconds(1500));
+  EXPECT_EQ(Run('N'), ExchangeResult::Failed);
+  ExpectAbandoned(peer, "Сервер не передал ответ за 2 с. Обмен с сервером прерван.");
+}
+
+TEST_P(AnswerBoundsTest, NulBytesAndInvalidUtf8ArriveAsTheyWereSent) {
+  // The wire carries bytes unconverted; the declared length counts them all.
+  const std::string nul("a\0b\0", 4);
+  const std::string invalid = "\xff\xfe\xc3(\xe2\x82 \xed\xa0\x80 \xf8\x88\x80\x80\x80";
+  FakePeer peer(Answer({"0", nul, invalid, std::string(1, '\0')}));
+  Connect(peer);
+  EXPECT_EQ(Run('C', "DEMO\n1"), ExchangeResult::Good);
+  EXPECT_EQ(answer_, (StringList{{"0", 0}, {nul, 0}, {invalid, 0}, {std::string(1, '\0'), 0}}));
+  EXPECT_TRUE(ui_.messages().empty());
+}
+
+TEST_P(AnswerBoundsTest, NulBytesInTheAnswerHeaderMakeItCorrupt) {
+  AnswerShape bad;
+  bad.clientId = std::string(6, '\0');
+  FakePeer peer(CorruptFirst(1, bad));
+  Connect(peer);
+  EXPECT_EQ(Run('N'), ExchangeResult::Good);
+  EXPECT_EQ(peer.requestCount(), 2);
+  EXPECT_TRUE(peer.requests()[1].resent());
+  EXPECT_TRUE(ui_.messages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPaths, AnswerBoundsTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "Blocking" : "NonBlocking");
+                         });
+
 }  // namespace
 }  // namespace talor
