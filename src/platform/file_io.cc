@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <vector>
 
@@ -14,7 +15,6 @@ namespace talor {
 namespace {
 
 constexpr mode_t kNewFileMode = 0600;
-constexpr mode_t kNewDocumentMode = 0644;
 constexpr size_t kReadChunk = 64 * 1024;
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -75,28 +75,16 @@ FileContents ReadWholeFile(const std::string& path, size_t maxBytes) {
 
 bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
   if (path.empty()) return false;
-  std::string target = ReplacementTarget(path);
-  mode_t mode = kNewFileMode;
-  struct stat existing {};
-  if (::stat(target.c_str(), &existing) == 0) {
-    if (!S_ISREG(existing.st_mode)) return false;
-    mode = existing.st_mode & 07777;
-  }
-
-  std::string temporary = target + ".XXXXXX";
-  FileDescriptor fd(::mkstemp(temporary.data()));
-  if (fd.get() < 0) {
+  FileReplacement file(path, kNewFileMode);
+  if (!file.Open()) {
     // A directory that takes no new files may still hold a writable file.
-    return existing.st_mode != 0 && OverwriteInPlace(target, bytes);
+    return file.replacesFile() && OverwriteInPlace(file.target(), bytes);
   }
-  bool ok = ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
-  ok = fd.Close() && ok;
-  ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(temporary.c_str());
-  return ok;
+  return std::fwrite(bytes.data(), 1, bytes.size(), file.file()) == bytes.size() && file.Commit();
 }
 
-FileReplacement::FileReplacement(std::string path) : target_(ReplacementTarget(path)) {}
+FileReplacement::FileReplacement(std::string path, unsigned newFileMode)
+    : target_(ReplacementTarget(path)), newFileMode_(newFileMode) {}
 
 FileReplacement::~FileReplacement() {
   if (file_ != nullptr) std::fclose(file_);
@@ -104,13 +92,14 @@ FileReplacement::~FileReplacement() {
 }
 
 bool FileReplacement::Open() {
-  mode_t mode = kNewDocumentMode;
+  mode_t mode = newFileMode_;
   struct stat existing {};
   if (::stat(target_.c_str(), &existing) == 0) {
     if (!S_ISREG(existing.st_mode)) {
       errno = S_ISDIR(existing.st_mode) ? EISDIR : EINVAL;
       return false;
     }
+    replacesFile_ = true;
     mode = existing.st_mode & 07777;
   }
   std::string temporary = target_ + ".XXXXXX";

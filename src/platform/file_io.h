@@ -40,11 +40,11 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes);
 // of the file at `path` only once it is complete, so that a failed or
 // cancelled write leaves the old file as it was. The bytes go to a new file
 // beside it. A symbolic link is followed and stays a link. An existing file
-// keeps its permissions; a new one is readable by everyone and writable by
-// its owner.
+// keeps its permissions; a new one gets `newFileMode` (by default readable by
+// everyone and writable by its owner).
 class FileReplacement {
  public:
-  explicit FileReplacement(std::string path);
+  explicit FileReplacement(std::string path, unsigned newFileMode = 0644);
   // Removes the new file unless Commit succeeded.
   ~FileReplacement();
 
@@ -59,8 +59,15 @@ class FileReplacement {
   // false, with errno set, when anything fails.
   bool Commit();
 
+  // The file replaced: the target of a symbolic link, else the path.
+  const std::string& target() const { return target_; }
+  // Open found an ordinary file at the target.
+  bool replacesFile() const { return replacesFile_; }
+
  private:
   std::string target_;
+  unsigned newFileMode_;
+  bool replacesFile_ = false;
   std::string temporary_;
   std::FILE* file_ = nullptr;
   bool committed_ = false;
