@@ -35,6 +35,7 @@ class ServerProcess {
   // SIGKILL and wait: no chance to flush anything.
   void Kill();
 
+  pid_t pid() const { return pid_; }
   uint16_t port() const { return port_; }
   uint16_t gatewayPort() const { return gatewayPort_; }
   const std::filesystem::path& dataDir() const { return dataDir_; }
