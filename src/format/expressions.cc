@@ -75,14 +75,14 @@ void FormatInterpreter::CheckType(bool ok) {
 // A whole expression. What it writes to the output (text operands) is
 // dropped again afterwards; its values stay on the stack.
 ValueType FormatInterpreter::Expression() {
-  const int32_t savedPos = outPos;
-  const int32_t savedColumn = column;
-  const int32_t savedWidth = lineWidth;
-  lineWidth = kLineWidth;
+  const int32_t savedPos = outPos_;
+  const int32_t savedColumn = column_;
+  const int32_t savedWidth = lineWidth_;
+  lineWidth_ = kLineWidth;
   const ValueType type = OrExpr();
-  outPos = savedPos;
-  column = savedColumn;
-  lineWidth = savedWidth;
+  outPos_ = savedPos;
+  column_ = savedColumn;
+  lineWidth_ = savedWidth;
   return type;
 }
 
@@ -127,8 +127,8 @@ ValueType FormatInterpreter::AndExpr() {
 // relation -> sum [ relop sum ]
 ValueType FormatInterpreter::Relation() {
   const ValueType type = Sum();
-  if (tokenKind != TokenKind::tkRelOp || Stopped()) return type;
-  const TokenText op = tokenText;
+  if (lex_.tokenKind != TokenKind::tkRelOp || Stopped()) return type;
+  const TokenText op = lex_.tokenText;
   CheckType(type != ValueType::kBoolean);
   NextToken();
   const ValueType right = Sum();
@@ -170,8 +170,9 @@ bool FormatInterpreter::Compare(ValueType type, std::string_view op) {
 // sum -> ['+'|'-'] term { ('+'|'-') term }
 ValueType FormatInterpreter::Sum() {
   char sign = 0;
-  if (tokenKind == TokenKind::tkPunct && (tokenText[0] == '+' || tokenText[0] == '-')) {
-    sign = tokenText[0];
+  if (lex_.tokenKind == TokenKind::tkPunct &&
+      (lex_.tokenText[0] == '+' || lex_.tokenText[0] == '-')) {
+    sign = lex_.tokenText[0];
     NextToken();
   }
   ValueType type = Term();
@@ -179,9 +180,9 @@ ValueType FormatInterpreter::Sum() {
     CheckType(type == ValueType::kNumber);
     if (sign == '-') Push(-Pop());
   }
-  while (tokenKind == TokenKind::tkPunct && (tokenText[0] == '+' || tokenText[0] == '-') &&
-         !Stopped()) {
-    const char op = tokenText[0];
+  while (lex_.tokenKind == TokenKind::tkPunct &&
+         (lex_.tokenText[0] == '+' || lex_.tokenText[0] == '-') && !Stopped()) {
+    const char op = lex_.tokenText[0];
     NextToken();
     const ValueType right = Term();
     if (op == '+' && type == ValueType::kText && right == ValueType::kText) {
@@ -203,19 +204,19 @@ void FormatInterpreter::ConcatenateTexts() {
   const std::string right(PopText());
   const long double leftLength = Pop();
   const long double leftStart = Pop();
-  outPos = static_cast<int32_t>(leftStart + leftLength);
+  outPos_ = static_cast<int32_t>(leftStart + leftLength);
   Write(right);
-  PushText(static_cast<int32_t>(leftStart), outPos - static_cast<int32_t>(leftStart));
+  PushText(static_cast<int32_t>(leftStart), outPos_ - static_cast<int32_t>(leftStart));
 }
 
 // term -> factor { ('*'|'/') factor }
 ValueType FormatInterpreter::Term() {
   ValueType type = Factor();
   // `/` reads as a spacing token; between factors it divides.
-  while (((tokenKind == TokenKind::tkPunct && tokenText[0] == '*') ||
-          (tokenKind == TokenKind::tkSpacing && tokenText[0] == '/')) &&
+  while (((lex_.tokenKind == TokenKind::tkPunct && lex_.tokenText[0] == '*') ||
+          (lex_.tokenKind == TokenKind::tkSpacing && lex_.tokenText[0] == '/')) &&
          !Stopped()) {
-    const char op = tokenText[0];
+    const char op = lex_.tokenText[0];
     NextToken();
     const ValueType right = Factor();
     CheckType(type == ValueType::kNumber && right == ValueType::kNumber);
@@ -236,24 +237,24 @@ ValueType FormatInterpreter::Term() {
 ValueType FormatInterpreter::Factor() {
   if (!EnterLevel()) return ValueType::kNumber;
   ValueType type = ValueType::kNumber;
-  switch (tokenKind) {
+  switch (lex_.tokenKind) {
     case TokenKind::tkNumber:
-      Push(tokenReal);
+      Push(lex_.tokenReal);
       NextToken();
       break;
     case TokenKind::tkLiteral: {
-      const int32_t start = outPos;
-      if (executing_) Write(Literal(tokenNum1, tokenNum2));
-      PushText(start, outPos - start);
+      const int32_t start = outPos_;
+      if (executing_) Write(Literal(lex_.tokenNum1, lex_.tokenNum2));
+      PushText(start, outPos_ - start);
       NextToken();
       type = ValueType::kText;
       break;
     }
     case TokenKind::tkField:
     case TokenKind::tkGlobalField: {
-      const int32_t start = outPos;
+      const int32_t start = outPos_;
       FieldStatement(true);
-      PushText(start, outPos - start);
+      PushText(start, outPos_ - start);
       type = ValueType::kText;
       break;
     }
@@ -261,7 +262,7 @@ ValueType FormatInterpreter::Factor() {
       type = CallFunction(false);
       break;
     case TokenKind::tkPunct:
-      if (tokenText[0] == '(') {
+      if (lex_.tokenText[0] == '(') {
         NextToken();
         type = OrExpr();
         ExpectPunct(')', FormatError::kParenMissing);

@@ -86,18 +86,18 @@ void FormatInterpreter::FieldStatement(bool inExpression) {
   const size_t base = prefixItems_.size();
   command.prefixBegin = base;
   for (bool more = true; more && !Stopped();) {
-    switch (tokenKind) {
+    switch (lex_.tokenKind) {
       case TokenKind::tkCondLiteral:
-        prefixItems_.push_back({'"', tokenNum1, tokenNum2});
+        prefixItems_.push_back({'"', lex_.tokenNum1, lex_.tokenNum2});
         break;
       case TokenKind::tkEscape:
-        prefixItems_.push_back({'!', tokenNum1, tokenNum2});
+        prefixItems_.push_back({'!', lex_.tokenNum1, lex_.tokenNum2});
         break;
       case TokenKind::tkSpacing:
-        prefixItems_.push_back({tokenText[0], tokenNum1, 0});
+        prefixItems_.push_back({lex_.tokenText[0], lex_.tokenNum1, 0});
         break;
       case TokenKind::tkMode:
-        prefixItems_.push_back({'M', tokenNum1, tokenNum2});
+        prefixItems_.push_back({'M', lex_.tokenNum1, lex_.tokenNum2});
         break;
       default:
         more = false;
@@ -106,26 +106,27 @@ void FormatInterpreter::FieldStatement(bool inExpression) {
     NextToken();
     SkipCommas();
   }
-  if (tokenKind == TokenKind::tkRepLiteral) {
+  if (lex_.tokenKind == TokenKind::tkRepLiteral) {
     command.hasRepPrefix = true;
-    command.repPrefix = {tokenNum1, tokenNum2};
+    command.repPrefix = {lex_.tokenNum1, lex_.tokenNum2};
     NextToken();
     command.repPrefixPlus = AcceptPunct('+');
     SkipCommas();
   }
-  const bool selector = tokenKind == TokenKind::tkField || tokenKind == TokenKind::tkDummyField ||
-                        tokenKind == TokenKind::tkGlobalField;
+  const bool selector = lex_.tokenKind == TokenKind::tkField ||
+                        lex_.tokenKind == TokenKind::tkDummyField ||
+                        lex_.tokenKind == TokenKind::tkGlobalField;
   if (!selector || Stopped()) {
     prefixItems_.resize(base);
     return;
   }
-  command.selector = tokenKind == TokenKind::tkField         ? 'V'
-                     : tokenKind == TokenKind::tkGlobalField ? 'G'
-                                                             : tokenText[0];
-  command.tag = tokenNum1;
+  command.selector = lex_.tokenKind == TokenKind::tkField         ? 'V'
+                     : lex_.tokenKind == TokenKind::tkGlobalField ? 'G'
+                                                                  : lex_.tokenText[0];
+  command.tag = lex_.tokenNum1;
   NextToken();
-  if (tokenKind == TokenKind::tkSubfield) {
-    command.subfield = tokenText[1];
+  if (lex_.tokenKind == TokenKind::tkSubfield) {
+    command.subfield = lex_.tokenText[1];
     NextToken();
   }
   if (command.selector == 'V' || command.selector == 'G') ReadFieldTail(command, inExpression);
@@ -136,40 +137,40 @@ void FormatInterpreter::FieldStatement(bool inExpression) {
 
 // tail -> ['*' n] ['.' n] ['(' first [',' other] ')'] ['+'] ['|...|'] ['"..."']
 bool FormatInterpreter::ReadFieldTail(FieldCommand& command, bool inExpression) {
-  if (AcceptPunct('*') && tokenKind == TokenKind::tkNumber) {
+  if (AcceptPunct('*') && lex_.tokenKind == TokenKind::tkNumber) {
     // "*5.3" reads as one number token: offset 5, length 3.
-    const std::string_view number = Literal(tokenNum1, tokenNum2);
+    const std::string_view number = Literal(lex_.tokenNum1, lex_.tokenNum2);
     const size_t point = number.find('.');
     command.offset = DigitsValue(number.substr(0, point));
     if (point != std::string_view::npos) command.length = DigitsValue(number.substr(point + 1));
     NextToken();
   }
-  if (AcceptPunct('.') && tokenKind == TokenKind::tkNumber) {
-    command.length = ClampCount(tokenReal);
+  if (AcceptPunct('.') && lex_.tokenKind == TokenKind::tkNumber) {
+    command.length = ClampCount(lex_.tokenReal);
     NextToken();
   }
   if (!ReadIndentation(command.indentFirst, command.indentOther)) return false;
-  if (tokenKind == TokenKind::tkPunct && tokenText[0] == '+') {
-    const Snapshot plus = Save();
+  if (lex_.tokenKind == TokenKind::tkPunct && lex_.tokenText[0] == '+') {
+    const LexerState plus = lex_;
     NextToken();
-    if (tokenKind == TokenKind::tkRepLiteral) {
+    if (lex_.tokenKind == TokenKind::tkRepLiteral) {
       command.repSuffixKind = '+';
-      command.repSuffix = {tokenNum1, tokenNum2};
+      command.repSuffix = {lex_.tokenNum1, lex_.tokenNum2};
       NextToken();
     } else if (inExpression) {
-      Restore(plus);  // the `+` is the expression's
+      lex_ = plus;  // the `+` is the expression's
     } else {
       SetError(FormatError::kPlusWithoutLiteral);
       return false;
     }
-  } else if (tokenKind == TokenKind::tkRepLiteral) {
+  } else if (lex_.tokenKind == TokenKind::tkRepLiteral) {
     command.repSuffixKind = '|';
-    command.repSuffix = {tokenNum1, tokenNum2};
+    command.repSuffix = {lex_.tokenNum1, lex_.tokenNum2};
     NextToken();
   }
-  if (tokenKind == TokenKind::tkCondLiteral) {
+  if (lex_.tokenKind == TokenKind::tkCondLiteral) {
     command.hasCondSuffix = true;
-    command.condSuffix = {tokenNum1, tokenNum2};
+    command.condSuffix = {lex_.tokenNum1, lex_.tokenNum2};
     NextToken();
   }
   return !Stopped();
@@ -178,28 +179,28 @@ bool FormatInterpreter::ReadFieldTail(FieldCommand& command, bool inExpression) 
 // indentation -> '(' number [',' number] ')'. A '(' not followed by a number
 // is left alone: it opens the next statement.
 bool FormatInterpreter::ReadIndentation(int32_t& first, int32_t& other) {
-  if (tokenKind != TokenKind::tkPunct || tokenText[0] != '(') return true;
-  const Snapshot open = Save();
+  if (lex_.tokenKind != TokenKind::tkPunct || lex_.tokenText[0] != '(') return true;
+  const LexerState open = lex_;
   NextToken();
-  if (tokenKind != TokenKind::tkNumber) {
-    Restore(open);
+  if (lex_.tokenKind != TokenKind::tkNumber) {
+    lex_ = open;
     return true;
   }
   auto width = [this](double value) {
     const int32_t count = ClampCount(value);
-    return count >= lineWidth ? 0 : count;
+    return count >= lineWidth_ ? 0 : count;
   };
-  first = width(tokenReal);
+  first = width(lex_.tokenReal);
   NextToken();
-  if (AcceptPunct(',') && tokenKind == TokenKind::tkNumber) {
-    other = width(tokenReal);
+  if (AcceptPunct(',') && lex_.tokenKind == TokenKind::tkNumber) {
+    other = width(lex_.tokenReal);
     NextToken();
   }
   return ExpectPunct(')', FormatError::kParenMissing);
 }
 
 void FormatInterpreter::ExecuteField(const FieldCommand& command) {
-  const int32_t k = groupRunning ? groupIteration : 0;
+  const int32_t k = groupRunning_ ? groupIteration_ : 0;
   const bool global = command.selector == 'G';
   std::string_view variable;
   if (global && command.tag >= 0 && command.tag < engine_.globalVariables.Count()) {
@@ -216,7 +217,7 @@ void FormatInterpreter::ExecuteField(const FieldCommand& command) {
     for (int32_t i = 1; i < k; ++i) {
       if (!occurrences.Next(current)) return;
     }
-    groupHadOccurrence = true;
+    groupHadOccurrence_ = true;
     const bool last = !occurrences.Next(following);
     RunOccurrence(command, SelectValue(command, current), k, k == 1, last);
     return;
@@ -264,7 +265,7 @@ void FormatInterpreter::RunOccurrence(const FieldCommand& command, std::string_v
       ++printedSuffixes;
     }
   }
-  if (modeLetter == 'D' && (suffixes == 0 || (suffixes == 1 && printedSuffixes == 0))) {
+  if (modeLetter_ == 'D' && (suffixes == 0 || (suffixes == 1 && printedSuffixes == 0))) {
     DataModeEnd();
   }
 }
@@ -313,7 +314,7 @@ void FormatInterpreter::RunPrefixItems(const FieldCommand& command) {
 // Prints a value; in modes H and D the bracket and subfield markup of the
 // value becomes punctuation.
 void FormatInterpreter::PrintValue(std::string_view value) {
-  if (modeLetter == 'P') {
+  if (modeLetter_ == 'P') {
     Write(value);
     return;
   }
@@ -321,7 +322,7 @@ void FormatInterpreter::PrintValue(std::string_view value) {
   bool printedAny = false;
   size_t i = 0;
   const size_t n = value.size();
-  while (i < n && errorCode == 0) {
+  while (i < n && errorCode_ == 0) {
     const char c = value[i];
     if (c == '<') {
       inBracket = true;
@@ -353,12 +354,12 @@ void FormatInterpreter::PrintValue(std::string_view value) {
 }
 
 void FormatInterpreter::DataModeEnd() {
-  const char lastByte = outPos > 0 ? output_[static_cast<size_t>(outPos - 1)] : '\0';
+  const char lastByte = outPos_ > 0 ? output_[static_cast<size_t>(outPos_ - 1)] : '\0';
   if (std::string_view(" !,.:;?").find(lastByte) == std::string_view::npos || lastByte == '\0') {
     Put('.');
   }
-  if (column >= 2) {
-    for (int i = 0; i < 2 && column <= lineWidth; ++i) Put(' ');
+  if (column_ >= 2) {
+    for (int i = 0; i < 2 && column_ <= lineWidth_; ++i) Put(' ');
   }
 }
 

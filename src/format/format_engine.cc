@@ -99,7 +99,7 @@ int32_t FormatEngine::RunLoaded(StringList& record, std::string_view database,
   if (buffer.size() != initial) buffer.assign(initial, '\0');
   FormatInterpreter interpreter(*this, record, database, formatText, buffer);
   const int32_t error = interpreter.Run();
-  output.assign(buffer, 0, interpreter.outPos);
+  output.assign(buffer, 0, interpreter.outputLength());
   if (buffer.size() > initial) buffer.assign(initial, '\0');
   if (error == ErrorNumber(FormatError::kNeedsServer)) {
     return FormatOnServer(record, database, formatName, formatText, output);

@@ -30,8 +30,8 @@ void ForEachOccurrence(const StringList& record, const StringList& globals, bool
 }  // namespace
 
 ValueType FormatInterpreter::CallFunction(bool asStatement) {
-  const FunctionNo which = functionNo;
-  const TokenText name = tokenText;
+  const FunctionNo which = lex_.functionNo;
+  const TokenText name = lex_.tokenText;
   if (!EnterLevel()) return ValueType::kNumber;
   const int savedIfDepth = ifDepth_;
   ifDepth_ = 0;  // a BREAK in an argument ends the whole format
@@ -81,11 +81,11 @@ bool FormatInterpreter::ExpectOpen() {
 // Runs a format argument up to its `)`; the produced text starts at the
 // returned position and ends at outPos.
 int32_t FormatInterpreter::ArgumentFormat() {
-  const int32_t start = outPos;
-  const int32_t savedWidth = lineWidth;
-  lineWidth = kLineWidth;
+  const int32_t start = outPos_;
+  const int32_t savedWidth = lineWidth_;
+  lineWidth_ = kLineWidth;
   StatementList(ListEnd::kParen);
-  lineWidth = savedWidth;
+  lineWidth_ = savedWidth;
   ExpectPunct(')', FormatError::kParenMissing);
   return start;
 }
@@ -93,10 +93,10 @@ int32_t FormatInterpreter::ArgumentFormat() {
 // RSUM | RMIN | RMAX | RAVR | VAL '(' format ')'
 void FormatInterpreter::NumericFunction(FunctionNo which) {
   if (!ExpectOpen()) return;
-  const int32_t savedColumn = column;
+  const int32_t savedColumn = column_;
   const int32_t start = ArgumentFormat();
   if (executing_ && !Stopped()) {
-    const std::string_view text(output_.data() + start, static_cast<size_t>(outPos - start));
+    const std::string_view text(output_.data() + start, static_cast<size_t>(outPos_ - start));
     const NumberScan scan = ScanNumbers(text, which == FunctionNo::kVal);
     long double value = 0;  // noValue
     if (scan.count > 0) {
@@ -119,8 +119,8 @@ void FormatInterpreter::NumericFunction(FunctionNo which) {
     }
     Push(value);
   }
-  outPos = start;
-  column = savedColumn;
+  outPos_ = start;
+  column_ = savedColumn;
 }
 
 // F '(' expression [',' expression [',' expression]] ')'
@@ -146,34 +146,34 @@ void FormatInterpreter::FFunction(bool asStatement) {
   if (asStatement) {
     WriteLiteral(text);
   } else {
-    const int32_t start = outPos;
+    const int32_t start = outPos_;
     Write(text);
-    PushText(start, outPos - start);
+    PushText(start, outPos_ - start);
   }
 }
 
 // A | P '(' (V tag | G number) ['^' code] ')'
 void FormatInterpreter::PresenceFunction(bool present) {
   if (!ExpectOpen()) return;
-  if (tokenKind != TokenKind::tkField && tokenKind != TokenKind::tkGlobalField) {
+  if (lex_.tokenKind != TokenKind::tkField && lex_.tokenKind != TokenKind::tkGlobalField) {
     if (!Stopped()) SetError(FormatError::kBadSelector);
     return;
   }
-  const bool global = tokenKind == TokenKind::tkGlobalField;
-  const int32_t tag = tokenNum1;
+  const bool global = lex_.tokenKind == TokenKind::tkGlobalField;
+  const int32_t tag = lex_.tokenNum1;
   NextToken();
   uint8_t code = 0;
-  if (tokenKind == TokenKind::tkSubfield) {
-    code = engine_.tables.Upper(static_cast<uint8_t>(tokenText[1]));
+  if (lex_.tokenKind == TokenKind::tkSubfield) {
+    code = engine_.tables.Upper(static_cast<uint8_t>(lex_.tokenText[1]));
     NextToken();
   }
   if (!ExpectPunct(')', FormatError::kParenMissing) || !executing_) return;
-  const int32_t k = groupRunning ? groupIteration : 0;
+  const int32_t k = groupRunning_ ? groupIteration_ : 0;
   int32_t ordinal = 0;
   bool found = false;
   ForEachOccurrence(*record_, engine_.globalVariables, global, tag, [&](std::string_view text) {
     if (++ordinal < k) return true;  // occurrences before the iteration's
-    if (ordinal == k) groupHadOccurrence = true;
+    if (ordinal == k) groupHadOccurrence_ = true;
     if (code != 0 && code != '*') {
       for (size_t i = text.find('^'); i != std::string_view::npos; i = text.find('^', i + 1)) {
         if (i + 1 < text.size() &&
@@ -194,10 +194,10 @@ void FormatInterpreter::PresenceFunction(bool present) {
 // L '(' format ')': the dictionary lookup of the produced term.
 void FormatInterpreter::LFunction() {
   if (!ExpectOpen()) return;
-  const int32_t savedColumn = column;
+  const int32_t savedColumn = column_;
   const int32_t start = ArgumentFormat();
   if (executing_ && !Stopped()) {
-    const std::string term(output_.data() + start, static_cast<size_t>(outPos - start));
+    const std::string term(output_.data() + start, static_cast<size_t>(outPos_ - start));
     if (term.empty()) {
       Push(0);
     } else {
@@ -210,8 +210,8 @@ void FormatInterpreter::LFunction() {
       }
     }
   }
-  outPos = start;
-  column = savedColumn;
+  outPos_ = start;
+  column_ = savedColumn;
 }
 
 // REF '(' expression ',' format ')': the format run over another record.
@@ -227,7 +227,7 @@ void FormatInterpreter::RefFunction(bool asStatement) {
     if (!Stopped()) SetError(FormatError::kBadRefArguments);
     return;
   }
-  const int32_t start = outPos;
+  const int32_t start = outPos_;
   if (executing_ && number >= 1) {
     std::optional<StringList> other;
     const int32_t mfn = number >= std::numeric_limits<int32_t>::max()
@@ -248,28 +248,28 @@ void FormatInterpreter::RefFunction(bool asStatement) {
     ArgumentFormat();
     executing_ = saved;
   }
-  if (!asStatement) PushText(start, outPos - start);
+  if (!asStatement) PushText(start, outPos_ - start);
 }
 
 // S | &name '(' format ')' [indentation]
 void FormatInterpreter::TextFunction(bool asStatement, std::optional<std::string_view> builtin) {
   if (!ExpectOpen()) return;
-  const int32_t savedColumn = column;
+  const int32_t savedColumn = column_;
   const int32_t start = ArgumentFormat();
   int32_t first = 0;
   int32_t other = 0;
-  if (!ReadIndentation(first, other) || !executing_ || errorCode != 0) {
-    if (!executing_ || errorCode != 0) outPos = start;
+  if (!ReadIndentation(first, other) || !executing_ || errorCode_ != 0) {
+    if (!executing_ || errorCode_ != 0) outPos_ = start;
     return;
   }
-  const std::string_view produced(output_.data() + start, static_cast<size_t>(outPos - start));
+  const std::string_view produced(output_.data() + start, static_cast<size_t>(outPos_ - start));
   if (!builtin) {
     if (produced.size() >= static_cast<size_t>(kLineWidth)) {
       SetError(FormatError::kOutputTooLarge);
       return;
     }
     if (!asStatement) {
-      PushText(start, outPos - start);
+      PushText(start, outPos_ - start);
       return;
     }
     scratch_.assign(produced);
@@ -277,10 +277,10 @@ void FormatInterpreter::TextFunction(bool asStatement, std::optional<std::string
     // The argument leaves the output before the call, so that a function
     // that rewrites the output so far sees only what precedes the call.
     const std::string argument(produced);
-    outPos = start;
-    column = savedColumn;
+    outPos_ = start;
+    column_ = savedColumn;
     scratch_.clear();
-    BuiltinCall call{*this, argument, groupRunning ? groupIteration : 0};
+    BuiltinCall call{*this, argument, groupRunning_ ? groupIteration_ : 0};
     const BuiltinEntry* entry = FindBuiltin(engine_.builtins(), *builtin);
     const int32_t code = entry != nullptr ? entry->function(call, scratch_) : 0;
     if (code != 0) {
@@ -289,16 +289,16 @@ void FormatInterpreter::TextFunction(bool asStatement, std::optional<std::string
     }
   }
   if (!builtin) {
-    outPos = start;
-    column = savedColumn;
+    outPos_ = start;
+    column_ = savedColumn;
   }
   if (asStatement) {
     Indent(first);
     PrintValue(scratch_);
   } else {
-    const int32_t at = outPos;
+    const int32_t at = outPos_;
     Write(scratch_);
-    PushText(at, outPos - at);
+    PushText(at, outPos_ - at);
   }
 }
 

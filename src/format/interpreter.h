@@ -66,28 +66,9 @@ struct PrefixItem {
 
 enum class ValueType : uint8_t { kNumber, kText, kBoolean };
 
-class FormatInterpreter {
- public:
-  // `output` is the caller's buffer; its size is the initial capacity (at
-  // least one byte is used). `source` must outlive the interpreter.
-  FormatInterpreter(FormatEngine& engine, StringList& record, std::string_view database,
-                    std::string_view source, std::string& output);
-
-  // Reads and executes the whole format and applies the case rule to the
-  // last mode section. The text written is output[0, outPos). Returns 0 or
-  // the first error number.
-  int32_t Run();
-
-  // ---- For built-in functions ----
-  FormatEngine& engine() { return engine_; }
-  StringList& record() { return *record_; }
-  std::string_view database() const { return database_; }
-  // The output written so far, and a way to rewrite it (built-in key `.`).
-  std::string_view OutputSoFar() const { return {output_.data(), static_cast<size_t>(outPos)}; }
-  void ReplaceOutput(std::string_view text);
-
-  // ---- Reading state ----
-  std::string_view source;
+// Where the reader stands and the token it has read. Copying it marks a
+// place to read again from (a repeat group, a look-ahead).
+struct LexerState {
   int32_t readPos = 0;
   uint8_t curChar = ' ';
   uint8_t nextChar = ' ';
@@ -98,20 +79,28 @@ class FormatInterpreter {
   double tokenReal = 0;
   FunctionNo functionNo = FunctionNo::kNone;
   int functionClass = 0;
-  int32_t errorCode = 0;
+};
 
-  // ---- Output state ----
-  int32_t outPos = 0;
-  int32_t column = 1;
-  int32_t lineWidth = kLineWidth;
-  char modeLetter = 'P';
-  char caseLetter = 'L';
-  int32_t caseStart = 0;
+class FormatInterpreter {
+ public:
+  // `output` is the caller's buffer; its size is the initial capacity (at
+  // least one byte is used). `source` must outlive the interpreter.
+  FormatInterpreter(FormatEngine& engine, StringList& record, std::string_view database,
+                    std::string_view source, std::string& output);
 
-  // ---- Repeat group ----
-  bool groupRunning = false;
-  bool groupHadOccurrence = false;
-  int32_t groupIteration = 0;
+  // Reads and executes the whole format and applies the case rule to the
+  // last mode section. The text written is output[0, outputLength()).
+  // Returns 0 or the first error number.
+  int32_t Run();
+  size_t outputLength() const { return static_cast<size_t>(outPos_); }
+
+  // ---- For built-in functions ----
+  FormatEngine& engine() { return engine_; }
+  StringList& record() { return *record_; }
+  std::string_view database() const { return database_; }
+  // The output written so far, and a way to rewrite it (built-in key `.`).
+  std::string_view OutputSoFar() const { return {output_.data(), static_cast<size_t>(outPos_)}; }
+  void ReplaceOutput(std::string_view text);
 
  private:
   // lexer.cc
@@ -123,26 +112,14 @@ class FormatInterpreter {
   void ReadLiteral(TokenKind kind);
   void ReadEscape();
   int32_t ReadDecimal();
-  int32_t CurPos() const { return readPos - 2; }
+  int32_t CurPos() const { return lex_.readPos - 2; }
   bool IsReserved(std::string_view word) const;
   bool IsWord(std::string_view word) const;
-  struct Snapshot {
-    int32_t readPos;
-    uint8_t curChar, nextChar;
-    TokenText tokenText;
-    TokenKind tokenKind;
-    int32_t tokenNum1, tokenNum2;
-    double tokenReal;
-    FunctionNo functionNo;
-    int functionClass;
-  };
-  Snapshot Save() const;
-  void Restore(const Snapshot& snapshot);
 
   // errors
   void SetError(FormatError error);
   void SetErrorNumber(int32_t number);
-  bool Stopped() const { return errorCode != 0 || finished_; }
+  bool Stopped() const { return errorCode_ != 0 || finished_; }
   bool EnterLevel();
   void LeaveLevel() { --depth_; }
 
@@ -176,9 +153,9 @@ class FormatInterpreter {
   // output.cc
   bool Grow();
   void Put(char c) {
-    if (errorCode != 0 || (outPos >= static_cast<int32_t>(output_.size()) && !Grow())) return;
-    output_[static_cast<size_t>(outPos++)] = c;
-    ++column;
+    if (errorCode_ != 0 || (outPos_ >= static_cast<int32_t>(output_.size()) && !Grow())) return;
+    output_[static_cast<size_t>(outPos_++)] = c;
+    ++column_;
   }
   void Spacing(char kind, int32_t count);
   void Write(std::string_view text);
@@ -223,6 +200,24 @@ class FormatInterpreter {
   void LFunction();
   void RefFunction(bool asStatement);
   void TextFunction(bool asStatement, std::optional<std::string_view> builtin);
+
+  // ---- Reading state ----
+  std::string_view source_;
+  LexerState lex_;
+  int32_t errorCode_ = 0;
+
+  // ---- Output state ----
+  int32_t outPos_ = 0;
+  int32_t column_ = 1;
+  int32_t lineWidth_ = kLineWidth;
+  char modeLetter_ = 'P';
+  char caseLetter_ = 'L';
+  int32_t caseStart_ = 0;
+
+  // ---- Repeat group ----
+  bool groupRunning_ = false;
+  bool groupHadOccurrence_ = false;
+  int32_t groupIteration_ = 0;
 
   // ---- Constant for the call ----
   FormatEngine& engine_;

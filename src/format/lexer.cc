@@ -44,24 +44,24 @@ bool IsAsciiUpper(uint8_t c) { return c >= 'A' && c <= 'Z'; }
 }  // namespace
 
 void FormatInterpreter::Advance() {
-  curChar = nextChar;
-  const int32_t size = static_cast<int32_t>(source.size());
-  if (errorCode != 0) {
-    curChar = nextChar = 0;
+  lex_.curChar = lex_.nextChar;
+  const int32_t size = static_cast<int32_t>(source_.size());
+  if (errorCode_ != 0) {
+    lex_.curChar = lex_.nextChar = 0;
     return;
   }
-  if (readPos < size) {
-    nextChar = static_cast<uint8_t>(source[static_cast<size_t>(readPos)]);
-    ++readPos;
+  if (lex_.readPos < size) {
+    lex_.nextChar = static_cast<uint8_t>(source_[static_cast<size_t>(lex_.readPos)]);
+    ++lex_.readPos;
   } else {
-    nextChar = 0;
-    if (readPos <= size + 1) ++readPos;  // CurPos() ends at the NUL's position
+    lex_.nextChar = 0;
+    if (lex_.readPos <= size + 1) ++lex_.readPos;  // CurPos() ends at the NUL's position
   }
 }
 
 void FormatInterpreter::Prime() {
-  readPos = 0;
-  curChar = nextChar = ' ';
+  lex_.readPos = 0;
+  lex_.curChar = lex_.nextChar = ' ';
   Advance();
 }
 
@@ -73,18 +73,18 @@ bool FormatInterpreter::IsReserved(std::string_view word) const {
 }
 
 bool FormatInterpreter::IsWord(std::string_view word) const {
-  return tokenKind == TokenKind::tkReserved || tokenKind == TokenKind::tkIdentifier
-             ? tokenText.view() == word
+  return lex_.tokenKind == TokenKind::tkReserved || lex_.tokenKind == TokenKind::tkIdentifier
+             ? lex_.tokenText.view() == word
              : false;
 }
 
 // Reads decimal digits; a run of non-digits before them is skipped first.
 // Saturates instead of overflowing.
 int32_t FormatInterpreter::ReadDecimal() {
-  while (curChar != 0 && !IsDigit(curChar)) Advance();
+  while (lex_.curChar != 0 && !IsDigit(lex_.curChar)) Advance();
   int64_t value = 0;
-  while (IsDigit(curChar)) {
-    value = value * 10 + (curChar - '0');
+  while (IsDigit(lex_.curChar)) {
+    value = value * 10 + (lex_.curChar - '0');
     if (value > std::numeric_limits<int32_t>::max()) value = std::numeric_limits<int32_t>::max();
     Advance();
   }
@@ -93,129 +93,130 @@ int32_t FormatInterpreter::ReadDecimal() {
 
 void FormatInterpreter::ReadWord() {
   while (true) {
-    const uint8_t c = engine_.tables.Upper(curChar);
-    if (!(IsDigit(c) || IsAsciiUpper(c) || (c == '&' && tokenText.size() == 0))) break;
-    tokenText.Append(static_cast<char>(c));
+    const uint8_t c = engine_.tables.Upper(lex_.curChar);
+    if (!(IsDigit(c) || IsAsciiUpper(c) || (c == '&' && lex_.tokenText.size() == 0))) break;
+    lex_.tokenText.Append(static_cast<char>(c));
     Advance();
   }
-  const std::string_view word = tokenText.view();
-  functionNo = FunctionNo::kNone;
-  functionClass = 0;
+  const std::string_view word = lex_.tokenText.view();
+  lex_.functionNo = FunctionNo::kNone;
+  lex_.functionClass = 0;
   if (IsReserved(word)) {
-    tokenKind = TokenKind::tkReserved;
+    lex_.tokenKind = TokenKind::tkReserved;
     if (word[0] == 'M' && (word[1] == 'D' || word[1] == 'H' || word[1] == 'P')) {
-      tokenKind = TokenKind::tkMode;
-      tokenNum1 = word[1];
-      tokenNum2 = word[2];
+      lex_.tokenKind = TokenKind::tkMode;
+      lex_.tokenNum1 = word[1];
+      lex_.tokenNum2 = word[2];
       return;
     }
-    tokenNum1 = 0;
-    if ((word[0] == 'M' || word[0] == 'N') && curChar == '(') {
+    lex_.tokenNum1 = 0;
+    if ((word[0] == 'M' || word[0] == 'N') && lex_.curChar == '(') {
       Advance();
-      tokenNum1 = ReadDecimal();
-      while (curChar == ' ') Advance();
-      if (curChar != ')') {
+      lex_.tokenNum1 = ReadDecimal();
+      while (lex_.curChar == ' ') Advance();
+      if (lex_.curChar != ')') {
         SetError(FormatError::kParenMissing);
         return;
       }
       Advance();
     }
-    if (word[0] == 'N') tokenKind = TokenKind::tkPageCtl;
+    if (word[0] == 'N') lex_.tokenKind = TokenKind::tkPageCtl;
     return;
   }
   if (word[0] == '&') {
-    tokenKind = TokenKind::tkFunction;
-    functionNo = FunctionNo::kBuiltin;
-    functionClass = kTextClass;
+    lex_.tokenKind = TokenKind::tkFunction;
+    lex_.functionNo = FunctionNo::kBuiltin;
+    lex_.functionClass = kTextClass;
     return;
   }
   for (const FunctionName& function : kFunctionNames) {
     if (function.name == word) {
-      tokenKind = TokenKind::tkFunction;
-      functionNo = function.number;
-      functionClass = function.functionClass;
+      lex_.tokenKind = TokenKind::tkFunction;
+      lex_.functionNo = function.number;
+      lex_.functionClass = function.functionClass;
       return;
     }
   }
-  tokenKind = TokenKind::tkIdentifier;
+  lex_.tokenKind = TokenKind::tkIdentifier;
 }
 
 void FormatInterpreter::ReadNumber() {
   const int32_t start = CurPos();
-  while (IsDigit(curChar) || curChar == '.') Advance();
-  if (curChar == 'E' || curChar == 'e') {
+  while (IsDigit(lex_.curChar) || lex_.curChar == '.') Advance();
+  if (lex_.curChar == 'E' || lex_.curChar == 'e') {
     Advance();
-    if (curChar == '+' || curChar == '-') Advance();
-    while (IsDigit(curChar)) Advance();
+    if (lex_.curChar == '+' || lex_.curChar == '-') Advance();
+    while (IsDigit(lex_.curChar)) Advance();
   }
   const int32_t end = CurPos();
-  const char* first = source.data() + start;
-  const char* last = source.data() + end;
-  for (const char* p = first; p < last; ++p) tokenText.Append(*p);
+  const char* first = source_.data() + start;
+  const char* last = source_.data() + end;
+  for (const char* p = first; p < last; ++p) lex_.tokenText.Append(*p);
   double value = 0;
   auto [ptr, ec] = std::from_chars(first, last, value);
   if (ec == std::errc::result_out_of_range) value = std::numeric_limits<double>::max();
-  tokenReal = ec == std::errc() || ec == std::errc::result_out_of_range ? value : 0;
+  lex_.tokenReal = ec == std::errc() || ec == std::errc::result_out_of_range ? value : 0;
   (void)ptr;
-  tokenNum1 = start;
-  tokenNum2 = end - start;
-  tokenKind = TokenKind::tkNumber;
+  lex_.tokenNum1 = start;
+  lex_.tokenNum2 = end - start;
+  lex_.tokenKind = TokenKind::tkNumber;
 }
 
 void FormatInterpreter::ReadLiteral(TokenKind kind) {
-  const uint8_t delimiter = curChar;
+  const uint8_t delimiter = lex_.curChar;
   Advance();
   const int32_t start = CurPos();
-  while (curChar != delimiter && curChar != 0) Advance();
-  tokenNum1 = start;
-  tokenNum2 = CurPos() - start;
-  if (curChar == delimiter) Advance();
-  tokenKind = kind;
+  while (lex_.curChar != delimiter && lex_.curChar != 0) Advance();
+  lex_.tokenNum1 = start;
+  lex_.tokenNum2 = CurPos() - start;
+  if (lex_.curChar == delimiter) Advance();
+  lex_.tokenKind = kind;
 }
 
 void FormatInterpreter::ReadEscape() {
   Advance();  // the `!`
-  const uint8_t delimiter = curChar;
+  const uint8_t delimiter = lex_.curChar;
   if (delimiter == 0) {
-    tokenNum1 = CurPos();
-    tokenNum2 = 0;
-    tokenKind = TokenKind::tkEscape;
+    lex_.tokenNum1 = CurPos();
+    lex_.tokenNum2 = 0;
+    lex_.tokenKind = TokenKind::tkEscape;
     return;
   }
   ReadLiteral(TokenKind::tkEscape);
 }
 
 void FormatInterpreter::NextToken() {
-  if (errorCode != 0 || finished_) {
-    tokenKind = TokenKind::tkEnd;
+  if (errorCode_ != 0 || finished_) {
+    lex_.tokenKind = TokenKind::tkEnd;
     return;
   }
-  while (curChar == ' ') Advance();
-  tokenText.Clear();
-  tokenNum1 = tokenNum2 = 0;
-  if (curChar == kServerMarker) {
+  while (lex_.curChar == ' ') Advance();
+  lex_.tokenText.Clear();
+  lex_.tokenNum1 = lex_.tokenNum2 = 0;
+  if (lex_.curChar == kServerMarker) {
     SetError(FormatError::kNeedsServer);
     return;
   }
-  const uint8_t c = engine_.tables.Upper(curChar);
-  if ((c == 'C' || c == 'D' || c == 'G' || c == 'N' || c == 'V' || c == 'X') && IsDigit(nextChar)) {
-    tokenText.Append(static_cast<char>(c));
+  const uint8_t c = engine_.tables.Upper(lex_.curChar);
+  if ((c == 'C' || c == 'D' || c == 'G' || c == 'N' || c == 'V' || c == 'X') &&
+      IsDigit(lex_.nextChar)) {
+    lex_.tokenText.Append(static_cast<char>(c));
     Advance();
-    tokenNum1 = ReadDecimal();
+    lex_.tokenNum1 = ReadDecimal();
     switch (c) {
       case 'C':
       case 'X':
-        tokenKind = TokenKind::tkSpacing;
+        lex_.tokenKind = TokenKind::tkSpacing;
         break;
       case 'D':
       case 'N':
-        tokenKind = TokenKind::tkDummyField;
+        lex_.tokenKind = TokenKind::tkDummyField;
         break;
       case 'G':
-        tokenKind = TokenKind::tkGlobalField;
+        lex_.tokenKind = TokenKind::tkGlobalField;
         break;
       default:
-        tokenKind = TokenKind::tkField;
+        lex_.tokenKind = TokenKind::tkField;
     }
     return;
   }
@@ -223,7 +224,7 @@ void FormatInterpreter::NextToken() {
     ReadWord();
     return;
   }
-  switch (curChar) {
+  switch (lex_.curChar) {
     case '"':
       ReadLiteral(TokenKind::tkCondLiteral);
       return;
@@ -235,11 +236,11 @@ void FormatInterpreter::NextToken() {
       ReadLiteral(TokenKind::tkRepLiteral);
       return;
     case '^':
-      tokenText.Append('^');
-      tokenText.Append(static_cast<char>(nextChar));
+      lex_.tokenText.Append('^');
+      lex_.tokenText.Append(static_cast<char>(lex_.nextChar));
       Advance();
-      if (curChar != 0) Advance();
-      tokenKind = TokenKind::tkSubfield;
+      if (lex_.curChar != 0) Advance();
+      lex_.tokenKind = TokenKind::tkSubfield;
       return;
     case '!':
       ReadEscape();
@@ -247,9 +248,9 @@ void FormatInterpreter::NextToken() {
     case '#':
     case '%':
     case '/':
-      tokenText.Append(static_cast<char>(curChar));
+      lex_.tokenText.Append(static_cast<char>(lex_.curChar));
       Advance();
-      tokenKind = TokenKind::tkSpacing;
+      lex_.tokenKind = TokenKind::tkSpacing;
       return;
     case '(':
     case ')':
@@ -261,28 +262,28 @@ void FormatInterpreter::NextToken() {
     case ';':
     case '[':
     case ']':
-      tokenText.Append(static_cast<char>(curChar));
+      lex_.tokenText.Append(static_cast<char>(lex_.curChar));
       Advance();
-      tokenKind = TokenKind::tkPunct;
+      lex_.tokenKind = TokenKind::tkPunct;
       return;
     case ':':
     case '=':
     case '<':
     case '>':
-      tokenText.Append(static_cast<char>(curChar));
-      if ((curChar == '<' && (nextChar == '>' || nextChar == '=')) ||
-          (curChar == '>' && nextChar == '=')) {
+      lex_.tokenText.Append(static_cast<char>(lex_.curChar));
+      if ((lex_.curChar == '<' && (lex_.nextChar == '>' || lex_.nextChar == '=')) ||
+          (lex_.curChar == '>' && lex_.nextChar == '=')) {
         Advance();
-        tokenText.Append(static_cast<char>(curChar));
+        lex_.tokenText.Append(static_cast<char>(lex_.curChar));
       }
       Advance();
-      tokenKind = TokenKind::tkRelOp;
+      lex_.tokenKind = TokenKind::tkRelOp;
       return;
     case 0:
-      tokenKind = TokenKind::tkEnd;
+      lex_.tokenKind = TokenKind::tkEnd;
       return;
     default:
-      if (IsDigit(curChar)) {
+      if (IsDigit(lex_.curChar)) {
         ReadNumber();
         return;
       }
@@ -290,31 +291,13 @@ void FormatInterpreter::NextToken() {
   }
 }
 
-FormatInterpreter::Snapshot FormatInterpreter::Save() const {
-  return {readPos,   curChar,   nextChar,  tokenText,  tokenKind,
-          tokenNum1, tokenNum2, tokenReal, functionNo, functionClass};
-}
-
-void FormatInterpreter::Restore(const Snapshot& s) {
-  readPos = s.readPos;
-  curChar = s.curChar;
-  nextChar = s.nextChar;
-  tokenText = s.tokenText;
-  tokenKind = s.tokenKind;
-  tokenNum1 = s.tokenNum1;
-  tokenNum2 = s.tokenNum2;
-  tokenReal = s.tokenReal;
-  functionNo = s.functionNo;
-  functionClass = s.functionClass;
-}
-
 void FormatInterpreter::SetError(FormatError error) { SetErrorNumber(ErrorNumber(error)); }
 
 void FormatInterpreter::SetErrorNumber(int32_t number) {
-  if (errorCode != 0 || number == 0) return;
-  errorCode = number;
-  curChar = nextChar = 0;
-  tokenKind = TokenKind::tkEnd;
+  if (errorCode_ != 0 || number == 0) return;
+  errorCode_ = number;
+  lex_.curChar = lex_.nextChar = 0;
+  lex_.tokenKind = TokenKind::tkEnd;
 }
 
 bool FormatInterpreter::EnterLevel() {

@@ -46,7 +46,7 @@ bool FormatInterpreter::Grow() {
   const size_t capacity = output_.size();
   size_t grown = capacity * 2 + 1;
   if (grown > engine_.maxOutput) grown = engine_.maxOutput;
-  if (grown <= capacity || static_cast<size_t>(outPos) >= grown) {
+  if (grown <= capacity || static_cast<size_t>(outPos_) >= grown) {
     SetError(FormatError::kOutputTooLarge);
     return false;
   }
@@ -55,18 +55,18 @@ bool FormatInterpreter::Grow() {
 }
 
 void FormatInterpreter::Write(std::string_view text) {
-  if (errorCode != 0) return;
-  while (static_cast<size_t>(outPos) + text.size() > output_.size()) {
+  if (errorCode_ != 0) return;
+  while (static_cast<size_t>(outPos_) + text.size() > output_.size()) {
     if (!Grow()) return;
   }
-  if (!text.empty()) std::memcpy(output_.data() + outPos, text.data(), text.size());
-  outPos += static_cast<int32_t>(text.size());
-  column += static_cast<int32_t>(text.size());
+  if (!text.empty()) std::memcpy(output_.data() + outPos_, text.data(), text.size());
+  outPos_ += static_cast<int32_t>(text.size());
+  column_ += static_cast<int32_t>(text.size());
 }
 
 void FormatInterpreter::NewLine() {
   Put('\r');
-  column = 1;
+  column_ = 1;
 }
 
 void FormatInterpreter::Spacing(char kind, int32_t count) {
@@ -75,7 +75,7 @@ void FormatInterpreter::Spacing(char kind, int32_t count) {
       NewLine();
       return;
     case '/':
-      if (column > 1) NewLine();
+      if (column_ > 1) NewLine();
       return;
     case '%':
       TrimLineEnds();
@@ -92,7 +92,7 @@ void FormatInterpreter::Spacing(char kind, int32_t count) {
 }
 
 void FormatInterpreter::SpaceX(int32_t count) {
-  if (static_cast<int64_t>(column) + count > lineWidth) {
+  if (static_cast<int64_t>(column_) + count > lineWidth_) {
     NewLine();
     return;
   }
@@ -100,19 +100,19 @@ void FormatInterpreter::SpaceX(int32_t count) {
 }
 
 void FormatInterpreter::SpaceC(int32_t target) {
-  if (target > lineWidth) target = 1;
-  if (target < column) NewLine();
-  SpaceX(target - column);
+  if (target > lineWidth_) target = 1;
+  if (target < column_) NewLine();
+  SpaceX(target - column_);
 }
 
 void FormatInterpreter::TrimLineEnds() {
-  while (outPos > 0 && output_[static_cast<size_t>(outPos - 1)] == '\r') --outPos;
-  column = lineWidth + 1;
+  while (outPos_ > 0 && output_[static_cast<size_t>(outPos_ - 1)] == '\r') --outPos_;
+  column_ = lineWidth_ + 1;
 }
 
 void FormatInterpreter::WriteLiteral(std::string_view text) {
-  if (static_cast<int64_t>(text.size()) > lineWidth) text = text.substr(0, lineWidth);
-  if (static_cast<int64_t>(column) + static_cast<int64_t>(text.size()) - 1 > lineWidth) NewLine();
+  if (static_cast<int64_t>(text.size()) > lineWidth_) text = text.substr(0, lineWidth_);
+  if (static_cast<int64_t>(column_) + static_cast<int64_t>(text.size()) - 1 > lineWidth_) NewLine();
   Write(text);
 }
 
@@ -124,26 +124,26 @@ void FormatInterpreter::WriteEscaped(std::string_view text) {
 }
 
 std::string_view FormatInterpreter::Literal(int32_t start, int32_t length) const {
-  if (start < 0 || length <= 0 || static_cast<size_t>(start) >= source.size()) return {};
-  return source.substr(static_cast<size_t>(start), static_cast<size_t>(length));
+  if (start < 0 || length <= 0 || static_cast<size_t>(start) >= source_.size()) return {};
+  return source_.substr(static_cast<size_t>(start), static_cast<size_t>(length));
 }
 
 void FormatInterpreter::ApplyCaseRule() {
-  if (caseStart > outPos) caseStart = outPos;
-  if (caseLetter != 'U' || caseStart < 0) return;
-  UpperCaseInPlace(output_.data() + caseStart, outPos - caseStart);
+  if (caseStart_ > outPos_) caseStart_ = outPos_;
+  if (caseLetter_ != 'U' || caseStart_ < 0) return;
+  UpperCaseInPlace(output_.data() + caseStart_, outPos_ - caseStart_);
 }
 
 void FormatInterpreter::Indent(int32_t first) {
-  if (column != 1 || first < 1) return;
+  if (column_ != 1 || first < 1) return;
   for (int32_t i = 0; i < first && !Stopped(); ++i) Put(' ');
 }
 
 void FormatInterpreter::ReplaceOutput(std::string_view text) {
   const std::string copy(text);
-  outPos = 0;
+  outPos_ = 0;
   Write(copy);
-  caseStart = std::min(caseStart, outPos);
+  caseStart_ = std::min(caseStart_, outPos_);
 }
 
 }  // namespace talor

@@ -14,7 +14,7 @@ namespace talor {
 FormatInterpreter::FormatInterpreter(FormatEngine& engine, StringList& record,
                                      std::string_view database, std::string_view source,
                                      std::string& output)
-    : source(source), engine_(engine), record_(&record), database_(database), output_(output) {
+    : source_(source), engine_(engine), record_(&record), database_(database), output_(output) {
   if (output_.empty()) output_.resize(1);
   evalStack_.reserve(10);
 }
@@ -24,11 +24,11 @@ int32_t FormatInterpreter::Run() {
   NextToken();
   StatementList(ListEnd::kFormat);
   ApplyCaseRule();
-  return errorCode;
+  return errorCode_;
 }
 
 bool FormatInterpreter::AcceptPunct(char c) {
-  if (tokenKind != TokenKind::tkPunct || tokenText[0] != c) return false;
+  if (lex_.tokenKind != TokenKind::tkPunct || lex_.tokenText[0] != c) return false;
   NextToken();
   return true;
 }
@@ -48,8 +48,8 @@ void FormatInterpreter::SkipCommas() {
 void FormatInterpreter::StatementList(ListEnd end) {
   while (!Stopped()) {
     SkipCommas();
-    if (tokenKind == TokenKind::tkEnd) return;
-    if (tokenKind == TokenKind::tkPunct && tokenText[0] == ')') {
+    if (lex_.tokenKind == TokenKind::tkEnd) return;
+    if (lex_.tokenKind == TokenKind::tkPunct && lex_.tokenText[0] == ')') {
       // In a branch the IF reports its missing FI.
       if (end == ListEnd::kFormat) SetError(FormatError::kSyntax);
       return;
@@ -64,7 +64,7 @@ void FormatInterpreter::StatementList(ListEnd end) {
 }
 
 void FormatInterpreter::Statement() {
-  switch (tokenKind) {
+  switch (lex_.tokenKind) {
     case TokenKind::tkField:
     case TokenKind::tkDummyField:
     case TokenKind::tkGlobalField:
@@ -73,22 +73,22 @@ void FormatInterpreter::Statement() {
       FieldStatement(false);
       return;
     case TokenKind::tkLiteral:
-      if (executing_) WriteLiteral(Literal(tokenNum1, tokenNum2));
+      if (executing_) WriteLiteral(Literal(lex_.tokenNum1, lex_.tokenNum2));
       NextToken();
       return;
     case TokenKind::tkFunction:
-      if (functionClass != kTextClass) {
+      if (lex_.functionClass != kTextClass) {
         SetError(FormatError::kNotAStatement);
         return;
       }
       CallFunction(true);
       return;
     case TokenKind::tkSpacing:
-      if (executing_) Spacing(tokenText[0], tokenNum1);
+      if (executing_) Spacing(lex_.tokenText[0], lex_.tokenNum1);
       NextToken();
       return;
     case TokenKind::tkEscape:
-      if (executing_) WriteEscaped(Literal(tokenNum1, tokenNum2));
+      if (executing_) WriteEscaped(Literal(lex_.tokenNum1, lex_.tokenNum2));
       NextToken();
       return;
     case TokenKind::tkReserved:
@@ -106,11 +106,12 @@ void FormatInterpreter::Statement() {
       PageControl();
       return;
     case TokenKind::tkMode:
-      if (executing_) ModeSwitch(static_cast<char>(tokenNum1), static_cast<char>(tokenNum2));
+      if (executing_)
+        ModeSwitch(static_cast<char>(lex_.tokenNum1), static_cast<char>(lex_.tokenNum2));
       NextToken();
       return;
     case TokenKind::tkPunct:
-      if (tokenText[0] == '(') {
+      if (lex_.tokenText[0] == '(') {
         Group();
         return;
       }
@@ -158,13 +159,13 @@ void FormatInterpreter::IfStatement() {
   NextToken();
   if (breakPending_ && outer) {
     breakPending_ = false;
-    if (groupRunning) {
+    if (groupRunning_) {
       // The group ends after this iteration unless a later field of the
       // same iteration has an occurrence.
-      groupHadOccurrence = false;
+      groupHadOccurrence_ = false;
     } else {
       finished_ = true;
-      tokenKind = TokenKind::tkEnd;
+      lex_.tokenKind = TokenKind::tkEnd;
     }
   }
   LeaveLevel();
@@ -191,20 +192,20 @@ void FormatInterpreter::BreakStatement() {
     return;
   }
   finished_ = true;
-  tokenKind = TokenKind::tkEnd;
+  lex_.tokenKind = TokenKind::tkEnd;
 }
 
 // group -> '(' statements ')', re-read from the '(' for iteration 1, 2, ...
 void FormatInterpreter::Group() {
-  if (groupRunning) {
+  if (groupRunning_) {
     SetError(FormatError::kNestedGroup);
     return;
   }
   if (!EnterLevel()) return;
   const int savedIfDepth = ifDepth_;
   ifDepth_ = 0;
-  groupRunning = true;
-  const Snapshot start = Save();
+  groupRunning_ = true;
+  const LexerState start = lex_;
   if (!executing_) {
     NextToken();
     StatementList(ListEnd::kParen);
@@ -215,34 +216,34 @@ void FormatInterpreter::Group() {
         SetError(FormatError::kTooManyIterations);
         break;
       }
-      Restore(start);
+      lex_ = start;
       NextToken();
-      groupIteration = iteration;
-      groupHadOccurrence = false;
+      groupIteration_ = iteration;
+      groupHadOccurrence_ = false;
       StatementList(ListEnd::kParen);
       if (Stopped()) break;
-      if (tokenKind != TokenKind::tkPunct || tokenText[0] != ')') {
+      if (lex_.tokenKind != TokenKind::tkPunct || lex_.tokenText[0] != ')') {
         SetError(FormatError::kParenMissing);
         break;
       }
-      if (!groupHadOccurrence) {
+      if (!groupHadOccurrence_) {
         NextToken();
         break;
       }
     }
   }
-  groupRunning = false;
-  groupHadOccurrence = false;
-  groupIteration = 0;
+  groupRunning_ = false;
+  groupHadOccurrence_ = false;
+  groupIteration_ = 0;
   ifDepth_ = savedIfDepth;
   LeaveLevel();
 }
 
 void FormatInterpreter::MfnStatement() {
   if (executing_) {
-    int32_t width = tokenNum1;
+    int32_t width = lex_.tokenNum1;
     if (width == 0 || width > 10) width = 10;
-    if (width > lineWidth) width = lineWidth;
+    if (width > lineWidth_) width = lineWidth_;
     std::string digits = std::to_string(RecordMfn(*record_));
     if (static_cast<int32_t>(digits.size()) < width) {
       digits.insert(0, static_cast<size_t>(width) - digits.size(), '0');
@@ -258,17 +259,17 @@ void FormatInterpreter::PageControl() {
   if (executing_) {
     constexpr char kNewPage = 12;
     constexpr char kNewColumn = 11;
-    Put(tokenText[1] == 'P' ? kNewPage : kNewColumn);
-    Put(static_cast<char>(tokenNum1));
+    Put(lex_.tokenText[1] == 'P' ? kNewPage : kNewColumn);
+    Put(static_cast<char>(lex_.tokenNum1));
   }
   NextToken();
 }
 
 void FormatInterpreter::ModeSwitch(char mode, char letterCase) {
   ApplyCaseRule();
-  modeLetter = mode;
-  caseLetter = letterCase;
-  caseStart = outPos;
+  modeLetter_ = mode;
+  caseLetter_ = letterCase;
+  caseStart_ = outPos_;
 }
 
 }  // namespace talor
