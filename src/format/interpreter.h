@@ -111,6 +111,9 @@ class FormatInterpreter {
   void ReadNumber();
   void ReadLiteral(TokenKind kind);
   void ReadEscape();
+  void ReadSymbol();
+  void ReadOneCharToken(TokenKind kind);
+  void ReadRelOp();
   int32_t ReadDecimal();
   int32_t CurPos() const { return lex_.readPos - 2; }
   bool IsReserved(std::string_view word) const;

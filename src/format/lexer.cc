@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <string_view>
 
 #include "format/format_engine.h"
 #include "format/interpreter.h"
@@ -12,6 +14,56 @@ namespace talor {
 namespace {
 
 constexpr uint8_t kServerMarker = 28;  // an include the loader left unresolved
+
+// What a character that starts neither a field command nor a word begins.
+enum class SymbolRole : uint8_t {
+  kOther,
+  kCondQuote,
+  kQuote,
+  kRepQuote,
+  kSubfield,
+  kEscape,
+  kSpacing,
+  kPunct,
+  kRelOp,
+  kEnd
+};
+
+constexpr std::array<SymbolRole, 256> kSymbolRoles = [] {
+  std::array<SymbolRole, 256> roles{};
+  auto set = [&roles](std::string_view chars, SymbolRole role) {
+    for (char c : chars) roles[static_cast<uint8_t>(c)] = role;
+  };
+  set("\"", SymbolRole::kCondQuote);
+  set("'`", SymbolRole::kQuote);
+  set("|", SymbolRole::kRepQuote);
+  set("^", SymbolRole::kSubfield);
+  set("!", SymbolRole::kEscape);
+  set("#%/", SymbolRole::kSpacing);
+  set("()*+,-.;[]", SymbolRole::kPunct);
+  set(":=<>", SymbolRole::kRelOp);
+  roles[0] = SymbolRole::kEnd;
+  return roles;
+}();
+
+// The token a letter followed by digits is: a field, a dummy field, a
+// global variable or spacing. nullopt for any other letter.
+std::optional<TokenKind> FieldLetterKind(uint8_t upper) {
+  switch (upper) {
+    case 'C':
+    case 'X':
+      return TokenKind::tkSpacing;
+    case 'D':
+    case 'N':
+      return TokenKind::tkDummyField;
+    case 'G':
+      return TokenKind::tkGlobalField;
+    case 'V':
+      return TokenKind::tkField;
+    default:
+      return std::nullopt;
+  }
+}
 
 struct FunctionName {
   std::string_view name;
@@ -198,97 +250,66 @@ void FormatInterpreter::NextToken() {
     return;
   }
   const uint8_t c = engine_.tables.Upper(lex_.curChar);
-  if ((c == 'C' || c == 'D' || c == 'G' || c == 'N' || c == 'V' || c == 'X') &&
-      IsDigit(lex_.nextChar)) {
+  if (std::optional<TokenKind> kind = FieldLetterKind(c); kind && IsDigit(lex_.nextChar)) {
     lex_.tokenText.Append(static_cast<char>(c));
     Advance();
     lex_.tokenNum1 = ReadDecimal();
-    switch (c) {
-      case 'C':
-      case 'X':
-        lex_.tokenKind = TokenKind::tkSpacing;
-        break;
-      case 'D':
-      case 'N':
-        lex_.tokenKind = TokenKind::tkDummyField;
-        break;
-      case 'G':
-        lex_.tokenKind = TokenKind::tkGlobalField;
-        break;
-      default:
-        lex_.tokenKind = TokenKind::tkField;
-    }
-    return;
-  }
-  if (c == '&' || IsAsciiUpper(c)) {
+    lex_.tokenKind = *kind;
+  } else if (c == '&' || IsAsciiUpper(c)) {
     ReadWord();
-    return;
+  } else {
+    ReadSymbol();
   }
-  switch (lex_.curChar) {
-    case '"':
-      ReadLiteral(TokenKind::tkCondLiteral);
-      return;
-    case '\'':
-    case '`':
-      ReadLiteral(TokenKind::tkLiteral);
-      return;
-    case '|':
-      ReadLiteral(TokenKind::tkRepLiteral);
-      return;
-    case '^':
+}
+
+void FormatInterpreter::ReadSymbol() {
+  switch (kSymbolRoles[lex_.curChar]) {
+    case SymbolRole::kCondQuote:
+      return ReadLiteral(TokenKind::tkCondLiteral);
+    case SymbolRole::kQuote:
+      return ReadLiteral(TokenKind::tkLiteral);
+    case SymbolRole::kRepQuote:
+      return ReadLiteral(TokenKind::tkRepLiteral);
+    case SymbolRole::kSubfield:
       lex_.tokenText.Append('^');
       lex_.tokenText.Append(static_cast<char>(lex_.nextChar));
       Advance();
       if (lex_.curChar != 0) Advance();
       lex_.tokenKind = TokenKind::tkSubfield;
       return;
-    case '!':
-      ReadEscape();
-      return;
-    case '#':
-    case '%':
-    case '/':
-      lex_.tokenText.Append(static_cast<char>(lex_.curChar));
-      Advance();
-      lex_.tokenKind = TokenKind::tkSpacing;
-      return;
-    case '(':
-    case ')':
-    case '*':
-    case '+':
-    case ',':
-    case '-':
-    case '.':
-    case ';':
-    case '[':
-    case ']':
-      lex_.tokenText.Append(static_cast<char>(lex_.curChar));
-      Advance();
-      lex_.tokenKind = TokenKind::tkPunct;
-      return;
-    case ':':
-    case '=':
-    case '<':
-    case '>':
-      lex_.tokenText.Append(static_cast<char>(lex_.curChar));
-      if ((lex_.curChar == '<' && (lex_.nextChar == '>' || lex_.nextChar == '=')) ||
-          (lex_.curChar == '>' && lex_.nextChar == '=')) {
-        Advance();
-        lex_.tokenText.Append(static_cast<char>(lex_.curChar));
-      }
-      Advance();
-      lex_.tokenKind = TokenKind::tkRelOp;
-      return;
-    case 0:
+    case SymbolRole::kEscape:
+      return ReadEscape();
+    case SymbolRole::kSpacing:
+      return ReadOneCharToken(TokenKind::tkSpacing);
+    case SymbolRole::kPunct:
+      return ReadOneCharToken(TokenKind::tkPunct);
+    case SymbolRole::kRelOp:
+      return ReadRelOp();
+    case SymbolRole::kEnd:
       lex_.tokenKind = TokenKind::tkEnd;
       return;
-    default:
-      if (IsDigit(lex_.curChar)) {
-        ReadNumber();
-        return;
-      }
+    case SymbolRole::kOther:
+      if (IsDigit(lex_.curChar)) return ReadNumber();
       SetError(FormatError::kSyntax);
   }
+}
+
+void FormatInterpreter::ReadOneCharToken(TokenKind kind) {
+  lex_.tokenText.Append(static_cast<char>(lex_.curChar));
+  Advance();
+  lex_.tokenKind = kind;
+}
+
+// :, =, <, >, <>, <= and >=.
+void FormatInterpreter::ReadRelOp() {
+  lex_.tokenText.Append(static_cast<char>(lex_.curChar));
+  if ((lex_.curChar == '<' && (lex_.nextChar == '>' || lex_.nextChar == '=')) ||
+      (lex_.curChar == '>' && lex_.nextChar == '=')) {
+    Advance();
+    lex_.tokenText.Append(static_cast<char>(lex_.curChar));
+  }
+  Advance();
+  lex_.tokenKind = TokenKind::tkRelOp;
 }
 
 void FormatInterpreter::SetError(FormatError error) { SetErrorNumber(ErrorNumber(error)); }
