@@ -1,5 +1,6 @@
 #include "barcode/fbarcode.h"
 
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -53,6 +54,93 @@ BarcodeStatus ClassError(std::string_view what) {
   return BarcodeStatus::Error(std::string(TFBarcode::kClassName) + ": " + std::string(what));
 }
 
+// What an encoder gets. The text is the barcode's own: some symbologies
+// complete it (a check digit, a code set) while they encode it.
+struct EncodeInput {
+  TBarcodeType type;
+  std::string& text;
+  bool checksum;
+  CheckOption check;
+};
+
+using Encoder = BarcodeStatus (*)(EncodeInput& input, std::string& out);
+
+// An encoder that takes the text alone and cannot fail.
+template <void (*encode)(const std::string&, std::string&)>
+BarcodeStatus Plain(EncodeInput& input, std::string& out) {
+  encode(input.text, out);
+  return BarcodeStatus::Ok();
+}
+
+// An encoder that takes the text alone and may refuse it.
+template <BarcodeStatus (*encode)(const std::string&, std::string&)>
+BarcodeStatus Refusing(EncodeInput& input, std::string& out) {
+  return encode(input.text, out);
+}
+
+BarcodeStatus Code39(EncodeInput& input, std::string& out) {
+  EncodeCode39(input.text, input.checksum, out);
+  return BarcodeStatus::Ok();
+}
+
+BarcodeStatus Code39Extended(EncodeInput& input, std::string& out) {
+  EncodeCode39Extended(input.text, input.checksum, out);
+  return BarcodeStatus::Ok();
+}
+
+BarcodeStatus Code128(EncodeInput& input, std::string& out) {
+  EncodeCode128(input.type, input.text, input.check, out);
+  return BarcodeStatus::Ok();
+}
+
+BarcodeStatus Code93(EncodeInput& input, std::string& out) {
+  return EncodeCode93(input.text, TFBarcode::kClassName, out);
+}
+
+BarcodeStatus Ean8(EncodeInput& input, std::string& out) {
+  return EncodeEan8(input.text, input.check, out);
+}
+
+BarcodeStatus Ean13(EncodeInput& input, std::string& out) {
+  return EncodeEan13(input.text, input.check, out);
+}
+
+BarcodeStatus UpcA(EncodeInput& input, std::string& out) {
+  return EncodeUpcA(input.text, input.check, out);
+}
+
+template <int numberSystem>
+BarcodeStatus UpcE(EncodeInput& input, std::string& out) {
+  return EncodeUpcE(numberSystem, input.text, input.check, out);
+}
+
+// The encoder of each symbology, by type number.
+constexpr std::array<Encoder, kBarcodeTypeCount> kEncoders = {
+    Plain<EncodeInterleaved2of5>,    // 2/5 interleaved
+    Plain<EncodeIndustrial2of5>,     // 2/5 industrial
+    Plain<EncodeMatrix2of5>,         // 2/5 matrix
+    Code39,                          // Code 39
+    Code39Extended,                  // Code 39 extended
+    Code128,                         // Code 128 A
+    Code128,                         // Code 128 B
+    Code128,                         // Code 128 C
+    Code93,                          // Code 93
+    Plain<EncodeCode93Extended>,     // Code 93 extended
+    Plain<EncodeMsi>,                // MSI
+    Plain<EncodePostNet>,            // PostNet
+    Plain<EncodeCodabar>,            // Codabar
+    Ean8,                            // EAN 8
+    Ean13,                           // EAN 13
+    UpcA,                            // UPC-A
+    UpcE<0>,                         // UPC-E0
+    UpcE<1>,                         // UPC-E1
+    Refusing<EncodeUpcSupplement2>,  // UPC supplement 2
+    Refusing<EncodeUpcSupplement5>,  // UPC supplement 5
+    Code128,                         // EAN 128 A
+    Code128,                         // EAN 128 B
+    Code128,                         // EAN 128 C
+};
+
 }  // namespace
 
 void TFBarcode::SetModul(int modul) {
@@ -84,71 +172,9 @@ BarcodeStatus TFBarcode::MakeElements(std::string& elements) {
     text_ = Trimmed(text_);
     if (!AllDigits(text_)) return BarcodeStatus::Error("Barcode must be numeric");
   }
-  const CheckOption check{checksum_, checkSumMethod_};
+  EncodeInput input{typ_, text_, checksum_, CheckOption{checksum_, checkSumMethod_}};
   std::string out;
-  BarcodeStatus status = BarcodeStatus::Ok();
-  using enum TBarcodeType;
-  switch (typ_) {
-    case bcCode_2_5_interleaved:
-      EncodeInterleaved2of5(text_, out);
-      break;
-    case bcCode_2_5_industrial:
-      EncodeIndustrial2of5(text_, out);
-      break;
-    case bcCode_2_5_matrix:
-      EncodeMatrix2of5(text_, out);
-      break;
-    case bcCode39:
-      EncodeCode39(text_, checksum_, out);
-      break;
-    case bcCode39Extended:
-      EncodeCode39Extended(text_, checksum_, out);
-      break;
-    case bcCode128A:
-    case bcCode128B:
-    case bcCode128C:
-    case bcCodeEAN128A:
-    case bcCodeEAN128B:
-    case bcCodeEAN128C:
-      EncodeCode128(typ_, text_, check, out);
-      break;
-    case bcCode93:
-      status = EncodeCode93(text_, kClassName, out);
-      break;
-    case bcCode93Extended:
-      EncodeCode93Extended(text_, out);
-      break;
-    case bcCodeMSI:
-      EncodeMsi(text_, out);
-      break;
-    case bcCodePostNet:
-      EncodePostNet(text_, out);
-      break;
-    case bcCodeCodabar:
-      EncodeCodabar(text_, out);
-      break;
-    case bcCodeEAN8:
-      status = EncodeEan8(text_, check, out);
-      break;
-    case bcCodeEAN13:
-      status = EncodeEan13(text_, check, out);
-      break;
-    case bcCodeUPC_A:
-      status = EncodeUpcA(text_, check, out);
-      break;
-    case bcCodeUPC_E0:
-      status = EncodeUpcE(0, text_, check, out);
-      break;
-    case bcCodeUPC_E1:
-      status = EncodeUpcE(1, text_, check, out);
-      break;
-    case bcCodeUPC_Supp2:
-      status = EncodeUpcSupplement2(text_, out);
-      break;
-    case bcCodeUPC_Supp5:
-      status = EncodeUpcSupplement5(text_, out);
-      break;
-  }
+  const BarcodeStatus status = kEncoders[static_cast<size_t>(typ_)](input, out);
   if (!status.ok()) return status;
   for (char code : out) {
     if (!DecodeElement(code)) return ClassError("internal Error");
