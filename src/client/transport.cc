@@ -250,14 +250,8 @@ void Transport::OnDisconnected() {
       AbandonAnswer(FailureKind::AnswerTooManyLines);
       return;
     }
-    ReceivedAnswer received = SplitAnswer(received_, tunnelled_);
-    TakeAnswerText();
-    StringList lines = std::move(received.lines);
-    if (tunnelled_) UnwrapTunnelAnswer(lines);
-    const AnswerCheck check = CheckAnswer(lines, identity_, received);
-    binaryArrived_ = received.binary.has_value();
-    binary_ = std::move(received.binary).value_or(std::string());
-    switch (check) {
+    StringList lines;
+    switch (AcceptReceived(lines)) {
       case AnswerCheck::IdentityMismatch:
         answerLines_ = StringList{{std::to_string(kUnreadableAnswer), 0}};
         retry_ = true;
@@ -283,6 +277,17 @@ void Transport::OnDisconnected() {
     answerLines_.Clear();
     state_ = ExchangeResult::Failed;
   }
+}
+
+AnswerCheck Transport::AcceptReceived(StringList& lines) {
+  ReceivedAnswer received = SplitAnswer(received_, tunnelled_);
+  TakeAnswerText();
+  lines = std::move(received.lines);
+  if (tunnelled_) UnwrapTunnelAnswer(lines);
+  const AnswerCheck check = CheckAnswer(lines, identity_, received);
+  binaryArrived_ = received.binary.has_value();
+  binary_ = std::move(received.binary).value_or(std::string());
+  return check;
 }
 
 void Transport::TakeAnswerText() {

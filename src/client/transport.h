@@ -177,6 +177,10 @@ class Transport {
   void OnConnected(const std::shared_ptr<Connection>& connection);
   void StartRead(const std::shared_ptr<Connection>& connection);
   void OnDisconnected();
+  // Splits what was received into the answer text, its lines and the binary
+  // block, unwraps a tunnelled answer and checks the lines against the
+  // request; both transport paths accept an answer through it.
+  AnswerCheck AcceptReceived(StringList& lines);
   void TakeAnswerText();
   void ResetReceiveBuffer();
   // Appends received bytes; false, taking nothing, when they would carry the

@@ -78,13 +78,8 @@ ExchangeResult Transport::RunBlocking(StringList& answer) {
     }
 
     tunnelled_ = false;
-    ReceivedAnswer received = SplitAnswer(received_, false);
-    TakeAnswerText();
-    StringList lines = std::move(received.lines);
-    const AnswerCheck check = CheckAnswer(lines, identity_, received);
-    binaryArrived_ = received.binary.has_value();
-    binary_ = std::move(received.binary).value_or(std::string());
-    if (check == AnswerCheck::Good) {
+    StringList lines;
+    if (AcceptReceived(lines) == AnswerCheck::Good) {
       state_ = ExchangeResult::Good;
     } else {
       lines = StringList{{std::to_string(kCorruptAnswer), 0}};
