@@ -239,8 +239,7 @@ class Bench {
     options.port = 0;
     options.threads = kServerThreads;
     server_ = std::make_unique<server::TcpServer>(*catalogue_.service, options);
-    std::string error;
-    if (!server_->Start(error)) Fail(error);
+    if (Status started = server_->Start(); !started.ok()) Fail(started.message());
     relay_ = std::make_unique<Relay>(server_->port());
 
     config_.WriteString("Main", "ServerIP", "127.0.0.1");
@@ -255,6 +254,7 @@ class Bench {
     Temporary().Add(workDir_);
     session_ = std::make_unique<NavigatorSession>(loop_, ui_, config_, messages_);
     if (session_->Login() != LoginResult::Registered) Fail("login refused");
+    std::string error;
     if (!session_->Start(view_, printView_, chrome_, workDir_, error)) Fail(error);
   }
 

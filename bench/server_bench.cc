@@ -12,6 +12,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -104,8 +106,10 @@ uint16_t ServerPort() {
     ServerOptions options;
     options.port = 0;  // ephemeral; the worker count is the default for the machine
     auto* s = new TcpServer(*Shared().service, options);
-    std::string error;
-    s->Start(error);
+    if (Status started = s->Start(); !started.ok()) {
+      std::fprintf(stderr, "%s\n", started.message().c_str());
+      std::exit(1);
+    }
     return s;
   }();
   return server->port();

@@ -42,9 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::string(reinterpret_cast<const char*>(data + kSettingsBytes), size - kSettingsBytes));
 
   int width = 0;
-  const talor::BarcodeStatus widthStatus = barcode.Width(width);
+  const talor::Status widthStatus = barcode.Width(width);
   talor::Canvas first(64, 48);
-  const talor::BarcodeStatus drawStatus = barcode.DrawBarcode(first);
+  const talor::Status drawStatus = barcode.DrawBarcode(first);
   if (widthStatus.ok() != drawStatus.ok()) std::abort();
   if (drawStatus.ok()) {
     talor::Canvas second(64, 48);

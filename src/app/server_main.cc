@@ -130,8 +130,8 @@ int Serve(const Arguments& args) {
   EngineFormatter formatter(CatalogueFiles(dataDir), storage.get());
   Service service(*storage, CatalogueFiles(dataDir), formatter, ServiceOptions{});
   TcpServer server(service, args.server);
-  if (!server.Start(error)) {
-    std::fprintf(stderr, "%s\n", error.c_str());
+  if (Status started = server.Start(); !started.ok()) {
+    std::fprintf(stderr, "%s\n", started.message().c_str());
     return kExitFailed;
   }
   sigset_t signals;

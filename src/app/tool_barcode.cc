@@ -204,7 +204,7 @@ int RunBarcodeCommand(int argc, char** argv) {
   barcode.SetHeight(options.height);
   barcode.SetText(*options.text);
   std::optional<Canvas> image;
-  BarcodeStatus status = RenderBarcodeImage(barcode, image);
+  Status status = RenderBarcodeImage(barcode, image);
   if (!status.ok()) {
     std::fprintf(stderr, "talor-tool barcode: штрихкод не построен: %s\n",
                  status.message().c_str());

@@ -35,19 +35,19 @@ struct Bounds {
   }
 };
 
-BarcodeStatus CheckSize(int64_t width, int64_t height) {
-  if (width <= 0 || height <= 0) return BarcodeStatus::Error("изображение штрихкода пусто");
+Status CheckSize(int64_t width, int64_t height) {
+  if (width <= 0 || height <= 0) return Status::Error("изображение штрихкода пусто");
   if (width > kMaxImagePixels || height > kMaxImagePixels || width * height > kMaxImagePixels) {
-    return BarcodeStatus::Error("изображение штрихкода слишком велико");
+    return Status::Error("изображение штрихкода слишком велико");
   }
-  return BarcodeStatus::Ok();
+  return Status::Ok();
 }
 
 // Draws on a fresh white canvas of the given size with the origin at
 // (originX, originY), restoring Left and Top.
-BarcodeStatus DrawOnNewCanvas(TFBarcode& barcode, int64_t width, int64_t height, int originX,
-                              int originY, std::optional<Canvas>& image) {
-  BarcodeStatus status = CheckSize(width, height);
+Status DrawOnNewCanvas(TFBarcode& barcode, int64_t width, int64_t height, int originX, int originY,
+                       std::optional<Canvas>& image) {
+  Status status = CheckSize(width, height);
   if (!status.ok()) return status;
   const int savedLeft = barcode.Left();
   const int savedTop = barcode.Top();
@@ -59,7 +59,7 @@ BarcodeStatus DrawOnNewCanvas(TFBarcode& barcode, int64_t width, int64_t height,
     status = barcode.DrawBarcode(canvas);
     if (status.ok()) image.emplace(std::move(canvas));
   } catch (const std::bad_alloc&) {
-    status = BarcodeStatus::Error("недостаточно памяти для изображения штрихкода");
+    status = Status::Error("недостаточно памяти для изображения штрихкода");
   }
   barcode.SetLeft(savedLeft);
   barcode.SetTop(savedTop);
@@ -68,11 +68,11 @@ BarcodeStatus DrawOnNewCanvas(TFBarcode& barcode, int64_t width, int64_t height,
 
 }  // namespace
 
-BarcodeStatus SaveBarcodeBitmap(TFBarcode& barcode, const std::string& path) {
+Status SaveBarcodeBitmap(TFBarcode& barcode, const std::string& path) {
   std::error_code error;
-  if (std::filesystem::exists(path, error)) return BarcodeStatus::Ok();
+  if (std::filesystem::exists(path, error)) return Status::Ok();
   int width = 0;
-  BarcodeStatus status = barcode.Width(width);
+  Status status = barcode.Width(width);
   if (!status.ok()) return status;
   std::optional<Canvas> image;
   status = DrawOnNewCanvas(barcode, width, barcode.Height(), 0, 0, image);
@@ -80,9 +80,9 @@ BarcodeStatus SaveBarcodeBitmap(TFBarcode& barcode, const std::string& path) {
   return SaveBitmapFile(*image, path);
 }
 
-BarcodeStatus RenderBarcodeImage(TFBarcode& barcode, std::optional<Canvas>& image) {
+Status RenderBarcodeImage(TFBarcode& barcode, std::optional<Canvas>& image) {
   int width = 0;
-  BarcodeStatus status = barcode.Width(width);
+  Status status = barcode.Width(width);
   if (!status.ok()) return status;
   const int64_t height = barcode.Height();
   const double angle = std::isfinite(barcode.Angle()) ? std::fmod(barcode.Angle(), 360.0) : 0.0;

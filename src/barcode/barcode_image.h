@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "barcode/barcode_status.h"
 #include "barcode/canvas.h"
 #include "barcode/fbarcode.h"
+#include "text/status.h"
 
 namespace talor {
 
@@ -19,13 +19,13 @@ namespace talor {
 // nothing, when the text cannot be encoded, the image would be empty or
 // larger than kMaxImagePixels, or the file cannot be written. Left and Top
 // are the same afterwards.
-BarcodeStatus SaveBarcodeBitmap(TFBarcode& barcode, const std::string& path);
+Status SaveBarcodeBitmap(TFBarcode& barcode, const std::string& path);
 
 // An image just large enough to show the whole symbol rotated by Angle and
 // the text that ShowText asks for; without rotation and text it is Width x
 // Height with the origin at 0,0, as on a page. Left and Top are the same
 // afterwards. On failure `image` is left unchanged.
-BarcodeStatus RenderBarcodeImage(TFBarcode& barcode, std::optional<Canvas>& image);
+Status RenderBarcodeImage(TFBarcode& barcode, std::optional<Canvas>& image);
 
 }  // namespace talor
 

@@ -50,8 +50,8 @@ double ClampRatio(double ratio, double low) {
   return ratio > kMaxRatio ? kMaxRatio : ratio;
 }
 
-BarcodeStatus ClassError(std::string_view what) {
-  return BarcodeStatus::Error(std::string(TFBarcode::kClassName) + ": " + std::string(what));
+Status ClassError(std::string_view what) {
+  return Status::Error(std::string(TFBarcode::kClassName) + ": " + std::string(what));
 }
 
 // What an encoder gets. The text is the barcode's own: some symbologies
@@ -63,54 +63,54 @@ struct EncodeInput {
   CheckOption check;
 };
 
-using Encoder = BarcodeStatus (*)(EncodeInput& input, std::string& out);
+using Encoder = Status (*)(EncodeInput& input, std::string& out);
 
 // An encoder that takes the text alone and cannot fail.
 template <void (*encode)(const std::string&, std::string&)>
-BarcodeStatus Plain(EncodeInput& input, std::string& out) {
+Status Plain(EncodeInput& input, std::string& out) {
   encode(input.text, out);
-  return BarcodeStatus::Ok();
+  return Status::Ok();
 }
 
 // An encoder that takes the text alone and may refuse it.
-template <BarcodeStatus (*encode)(const std::string&, std::string&)>
-BarcodeStatus Refusing(EncodeInput& input, std::string& out) {
+template <Status (*encode)(const std::string&, std::string&)>
+Status Refusing(EncodeInput& input, std::string& out) {
   return encode(input.text, out);
 }
 
-BarcodeStatus Code39(EncodeInput& input, std::string& out) {
+Status Code39(EncodeInput& input, std::string& out) {
   EncodeCode39(input.text, input.checksum, out);
-  return BarcodeStatus::Ok();
+  return Status::Ok();
 }
 
-BarcodeStatus Code39Extended(EncodeInput& input, std::string& out) {
+Status Code39Extended(EncodeInput& input, std::string& out) {
   EncodeCode39Extended(input.text, input.checksum, out);
-  return BarcodeStatus::Ok();
+  return Status::Ok();
 }
 
-BarcodeStatus Code128(EncodeInput& input, std::string& out) {
+Status Code128(EncodeInput& input, std::string& out) {
   EncodeCode128(input.type, input.text, input.check, out);
-  return BarcodeStatus::Ok();
+  return Status::Ok();
 }
 
-BarcodeStatus Code93(EncodeInput& input, std::string& out) {
+Status Code93(EncodeInput& input, std::string& out) {
   return EncodeCode93(input.text, TFBarcode::kClassName, out);
 }
 
-BarcodeStatus Ean8(EncodeInput& input, std::string& out) {
+Status Ean8(EncodeInput& input, std::string& out) {
   return EncodeEan8(input.text, input.check, out);
 }
 
-BarcodeStatus Ean13(EncodeInput& input, std::string& out) {
+Status Ean13(EncodeInput& input, std::string& out) {
   return EncodeEan13(input.text, input.check, out);
 }
 
-BarcodeStatus UpcA(EncodeInput& input, std::string& out) {
+Status UpcA(EncodeInput& input, std::string& out) {
   return EncodeUpcA(input.text, input.check, out);
 }
 
 template <int numberSystem>
-BarcodeStatus UpcE(EncodeInput& input, std::string& out) {
+Status UpcE(EncodeInput& input, std::string& out) {
   return EncodeUpcE(numberSystem, input.text, input.check, out);
 }
 
@@ -165,27 +165,27 @@ std::array<int, 4> TFBarcode::ElementWidths() const {
 
 void TFBarcode::ComputeModules() { modules_ = ElementWidths(); }
 
-BarcodeStatus TFBarcode::MakeElements(std::string& elements) {
+Status TFBarcode::MakeElements(std::string& elements) {
   const std::optional<TBCdata> data = SymbologyData(typ_);
   if (!data) return ClassError("wrong BarcodeType");
   if (data->numeric) {
     text_ = Trimmed(text_);
-    if (!AllDigits(text_)) return BarcodeStatus::Error("Barcode must be numeric");
+    if (!AllDigits(text_)) return Status::Error("Barcode must be numeric");
   }
   EncodeInput input{typ_, text_, checksum_, CheckOption{checksum_, checkSumMethod_}};
   std::string out;
-  const BarcodeStatus status = kEncoders[static_cast<size_t>(typ_)](input, out);
+  const Status status = kEncoders[static_cast<size_t>(typ_)](input, out);
   if (!status.ok()) return status;
   for (char code : out) {
     if (!DecodeElement(code)) return ClassError("internal Error");
   }
   elements = std::move(out);
-  return BarcodeStatus::Ok();
+  return Status::Ok();
 }
 
-BarcodeStatus TFBarcode::Width(int& width) {
+Status TFBarcode::Width(int& width) {
   std::string elements;
-  BarcodeStatus status = MakeElements(elements);
+  Status status = MakeElements(elements);
   if (!status.ok()) return status;
   ComputeModules();
   int64_t total = 0;
@@ -194,7 +194,7 @@ BarcodeStatus TFBarcode::Width(int& width) {
     if (total > INT_MAX) return ClassError("barcode too wide");
   }
   width = static_cast<int>(total);
-  return BarcodeStatus::Ok();
+  return Status::Ok();
 }
 
 void TFBarcode::DrawElements(Canvas& canvas, std::string_view elements) const {
@@ -237,9 +237,9 @@ void TFBarcode::DrawText(Canvas& canvas) {
   }
 }
 
-BarcodeStatus TFBarcode::DrawBarcode(Canvas& canvas) {
+Status TFBarcode::DrawBarcode(Canvas& canvas) {
   std::string elements;
-  BarcodeStatus status = MakeElements(elements);
+  Status status = MakeElements(elements);
   if (!status.ok()) return status;
   ComputeModules();
   const CanvasPen savedPen = canvas.pen;
@@ -250,7 +250,7 @@ BarcodeStatus TFBarcode::DrawBarcode(Canvas& canvas) {
   canvas.pen = savedPen;
   canvas.brush = savedBrush;
   canvas.font = savedFont;
-  return BarcodeStatus::Ok();
+  return Status::Ok();
 }
 
 }  // namespace talor

@@ -5,7 +5,7 @@
 // elements.h) by the encoder of Typ. Numeric symbologies trim Text of
 // surrounding blanks, and some symbologies pad or complete it; those changes
 // are kept in Text, as the comments of symbologies.h say. Failures are
-// returned as a BarcodeStatus whose message is the component's own text.
+// returned as a Status whose message is the component's own text.
 
 #ifndef TALOR_BARCODE_FBARCODE_H_
 #define TALOR_BARCODE_FBARCODE_H_
@@ -14,9 +14,9 @@
 #include <string>
 #include <string_view>
 
-#include "barcode/barcode_status.h"
 #include "barcode/barcode_types.h"
 #include "barcode/canvas.h"
+#include "text/status.h"
 
 namespace talor {
 
@@ -61,15 +61,15 @@ class TFBarcode {
 
   // The total width in pixels of the bars at the current settings. On failure
   // `width` is left unchanged.
-  BarcodeStatus Width(int& width);
+  Status Width(int& width);
 
   // The element string of the current settings (see elements.h).
-  BarcodeStatus MakeElements(std::string& elements);
+  Status MakeElements(std::string& elements);
 
   // Draws the barcode on `canvas` at Left, Top rotated by Angle, then the text
   // that ShowText asks for. The canvas's font, pen and brush are the same
   // afterwards. On failure nothing is drawn.
-  BarcodeStatus DrawBarcode(Canvas& canvas);
+  Status DrawBarcode(Canvas& canvas);
 
   // The display name of Typ; empty for a type number outside 0..22.
   std::string_view TypeName() const;

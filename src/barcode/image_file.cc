@@ -45,7 +45,7 @@ uint16_t GetU16(std::string_view bytes, size_t at) {
 
 size_t RowStride(size_t width, size_t bytesPerPixel) { return (width * bytesPerPixel + 3) / 4 * 4; }
 
-BarcodeStatus WriteFileAtomically(const std::string& path, std::string_view bytes) {
+Status WriteFileAtomically(const std::string& path, std::string_view bytes) {
   const std::string temporary = path + ".part" + std::to_string(::getpid());
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
@@ -54,16 +54,16 @@ BarcodeStatus WriteFileAtomically(const std::string& path, std::string_view byte
     if (!out) {
       std::error_code ignored;
       std::filesystem::remove(temporary, ignored);
-      return BarcodeStatus::Error("не удалось записать файл «" + path + "»");
+      return Status::Error("не удалось записать файл «" + path + "»");
     }
   }
   std::error_code error;
   std::filesystem::rename(temporary, path, error);
   if (error) {
     std::filesystem::remove(temporary, error);
-    return BarcodeStatus::Error("не удалось записать файл «" + path + "»");
+    return Status::Error("не удалось записать файл «" + path + "»");
   }
-  return BarcodeStatus::Ok();
+  return Status::Ok();
 }
 
 }  // namespace
@@ -141,13 +141,13 @@ std::optional<Canvas> DecodeBitmap(std::string_view bytes) {
   return canvas;
 }
 
-BarcodeStatus SaveBitmapFile(const Canvas& canvas, const std::string& path) {
+Status SaveBitmapFile(const Canvas& canvas, const std::string& path) {
   return WriteFileAtomically(path, EncodeBitmap(canvas));
 }
 
-BarcodeStatus SavePngFile(const Canvas& canvas, const std::string& path) {
+Status SavePngFile(const Canvas& canvas, const std::string& path) {
   if (canvas.width() == 0 || canvas.height() == 0) {
-    return BarcodeStatus::Error("пустое изображение нельзя сохранить в PNG");
+    return Status::Error("пустое изображение нельзя сохранить в PNG");
   }
   std::vector<unsigned char> rgb;
   rgb.reserve(static_cast<size_t>(canvas.width()) * static_cast<size_t>(canvas.height()) * 3);
@@ -167,12 +167,12 @@ BarcodeStatus SavePngFile(const Canvas& canvas, const std::string& path) {
   png_alloc_size_t size = 0;
   if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr)) {
     png_image_free(&image);
-    return BarcodeStatus::Error("не удалось построить PNG: " + std::string(image.message));
+    return Status::Error("не удалось построить PNG: " + std::string(image.message));
   }
   std::string bytes(size, '\0');
   if (!png_image_write_to_memory(&image, bytes.data(), &size, 0, rgb.data(), 0, nullptr)) {
     png_image_free(&image);
-    return BarcodeStatus::Error("не удалось построить PNG: " + std::string(image.message));
+    return Status::Error("не удалось построить PNG: " + std::string(image.message));
   }
   bytes.resize(size);
   return WriteFileAtomically(path, bytes);

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "barcode/barcode_status.h"
 #include "barcode/canvas.h"
+#include "text/status.h"
 
 namespace talor {
 
@@ -22,8 +22,8 @@ std::optional<Canvas> DecodeBitmap(std::string_view bytes);
 
 // Writes the file through a temporary file in the same folder renamed into
 // place, so that no half-written image is ever found under `path`.
-BarcodeStatus SaveBitmapFile(const Canvas& canvas, const std::string& path);
-BarcodeStatus SavePngFile(const Canvas& canvas, const std::string& path);
+Status SaveBitmapFile(const Canvas& canvas, const std::string& path);
+Status SavePngFile(const Canvas& canvas, const std::string& path);
 std::optional<Canvas> LoadBitmapFile(const std::string& path);
 
 // The largest image, in pixels, that is created or read.

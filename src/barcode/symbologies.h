@@ -12,8 +12,8 @@
 
 #include <string>
 
-#include "barcode/barcode_status.h"
 #include "barcode/barcode_types.h"
+#include "text/status.h"
 
 namespace talor {
 
@@ -42,8 +42,7 @@ void EncodeCode39Extended(const std::string& text, bool checksum, std::string& e
 void EncodeCode128(TBarcodeType type, std::string& text, CheckOption check, std::string& elements);
 
 // Code 93; a character outside its set is an error naming `className`.
-BarcodeStatus EncodeCode93(const std::string& text, std::string_view className,
-                           std::string& elements);
+Status EncodeCode93(const std::string& text, std::string_view className, std::string& elements);
 // Full ASCII: characters below 128 as their Code 93 pairs, others dropped.
 void EncodeCode93Extended(const std::string& text, std::string& elements);
 
@@ -53,13 +52,12 @@ void EncodePostNet(const std::string& text, std::string& elements);
 void EncodeCodabar(const std::string& text, std::string& elements);
 
 // The EAN and UPC family.
-BarcodeStatus EncodeEan8(const std::string& text, CheckOption check, std::string& elements);
-BarcodeStatus EncodeEan13(const std::string& text, CheckOption check, std::string& elements);
-BarcodeStatus EncodeUpcA(std::string& text, CheckOption check, std::string& elements);
-BarcodeStatus EncodeUpcE(int numberSystem, std::string& text, CheckOption check,
-                         std::string& elements);
-BarcodeStatus EncodeUpcSupplement2(const std::string& text, std::string& elements);
-BarcodeStatus EncodeUpcSupplement5(const std::string& text, std::string& elements);
+Status EncodeEan8(const std::string& text, CheckOption check, std::string& elements);
+Status EncodeEan13(const std::string& text, CheckOption check, std::string& elements);
+Status EncodeUpcA(std::string& text, CheckOption check, std::string& elements);
+Status EncodeUpcE(int numberSystem, std::string& text, CheckOption check, std::string& elements);
+Status EncodeUpcSupplement2(const std::string& text, std::string& elements);
+Status EncodeUpcSupplement5(const std::string& text, std::string& elements);
 
 }  // namespace talor
 

@@ -51,14 +51,13 @@ void AppendSymbol(const std::vector<int>& values, std::string& elements) {
   AppendModules(elements, kTermination);
 }
 
-BarcodeStatus BadData(std::string_view className, const std::string& text) {
-  return BarcodeStatus::Error(std::string(className) + ":Code93 bad Data <" + text + ">");
+Status BadData(std::string_view className, const std::string& text) {
+  return Status::Error(std::string(className) + ":Code93 bad Data <" + text + ">");
 }
 
 }  // namespace
 
-BarcodeStatus EncodeCode93(const std::string& text, std::string_view className,
-                           std::string& elements) {
+Status EncodeCode93(const std::string& text, std::string_view className, std::string& elements) {
   std::vector<int> values;
   values.reserve(text.size());
   for (char c : text) {
@@ -67,7 +66,7 @@ BarcodeStatus EncodeCode93(const std::string& text, std::string_view className,
     values.push_back(static_cast<int>(position));
   }
   AppendSymbol(values, elements);
-  return BarcodeStatus::Ok();
+  return Status::Ok();
 }
 
 void EncodeCode93Extended(const std::string& text, std::string& elements) {

@@ -83,13 +83,13 @@ void AppendEan13(std::string_view digits, std::string& elements) {
   elements += kGuard;
 }
 
-BarcodeStatus LengthError(std::string_view name) {
-  return BarcodeStatus::Error("Invalid Text len (" + std::string(name) + ")");
+Status LengthError(std::string_view name) {
+  return Status::Error("Invalid Text len (" + std::string(name) + ")");
 }
 
 }  // namespace
 
-BarcodeStatus EncodeEan8(const std::string& text, CheckOption check, std::string& elements) {
+Status EncodeEan8(const std::string& text, CheckOption check, std::string& elements) {
   const std::string digits = CompleteEan(text, kEan8Length, check);
   if (digits.size() != kEan8Length) return LengthError("EAN8");
   elements += kGuard;
@@ -97,17 +97,17 @@ BarcodeStatus EncodeEan8(const std::string& text, CheckOption check, std::string
   elements += kCentreGuard;
   for (size_t i = 4; i < kEan8Length; ++i) AppendDigit(digits[i], 'C', elements);
   elements += kGuard;
-  return BarcodeStatus::Ok();
+  return Status::Ok();
 }
 
-BarcodeStatus EncodeEan13(const std::string& text, CheckOption check, std::string& elements) {
+Status EncodeEan13(const std::string& text, CheckOption check, std::string& elements) {
   const std::string digits = CompleteEan(text, kEan13Length, check);
   if (digits.size() != kEan13Length) return LengthError("EAN13");
   AppendEan13(digits, elements);
-  return BarcodeStatus::Ok();
+  return Status::Ok();
 }
 
-BarcodeStatus EncodeUpcA(std::string& text, CheckOption check, std::string& elements) {
+Status EncodeUpcA(std::string& text, CheckOption check, std::string& elements) {
   if (text.size() > kUpcALength) return LengthError("UPC_A");
   if (WantsCheckDigit(check)) {
     text = DoCheckSumming(PadLeft(text, kUpcALength - 1).substr(0, kUpcALength - 1), check.method);
@@ -115,11 +115,10 @@ BarcodeStatus EncodeUpcA(std::string& text, CheckOption check, std::string& elem
     text = PadLeft(text, kUpcALength);
   }
   AppendEan13("0" + text, elements);
-  return BarcodeStatus::Ok();
+  return Status::Ok();
 }
 
-BarcodeStatus EncodeUpcE(int numberSystem, std::string& text, CheckOption check,
-                         std::string& elements) {
+Status EncodeUpcE(int numberSystem, std::string& text, CheckOption check, std::string& elements) {
   if (text.size() > kUpcELength) return LengthError("UPC_E");
   if (WantsCheckDigit(check)) {
     text = PadLeft(text, kUpcEDataLength).substr(0, kUpcEDataLength);
@@ -140,10 +139,10 @@ BarcodeStatus EncodeUpcE(int numberSystem, std::string& text, CheckOption check,
     AppendDigit(data[i], set, elements);
   }
   elements += kUpcEEndGuard;
-  return BarcodeStatus::Ok();
+  return Status::Ok();
 }
 
-BarcodeStatus EncodeUpcSupplement2(const std::string& text, std::string& elements) {
+Status EncodeUpcSupplement2(const std::string& text, std::string& elements) {
   if (text.size() > 2) return LengthError("UPC Supp2");
   const std::string digits = PadLeft(text, 2);
   const int value = (digits[0] - '0') * 10 + (digits[1] - '0');
@@ -152,10 +151,10 @@ BarcodeStatus EncodeUpcSupplement2(const std::string& text, std::string& element
   AppendDigit(digits[0], parity[0], elements);
   elements += kSupplementSeparator;
   AppendDigit(digits[1], parity[1], elements);
-  return BarcodeStatus::Ok();
+  return Status::Ok();
 }
 
-BarcodeStatus EncodeUpcSupplement5(const std::string& text, std::string& elements) {
+Status EncodeUpcSupplement5(const std::string& text, std::string& elements) {
   if (text.size() > 5) return LengthError("UPC Supp5");
   const std::string digits = PadLeft(text, 5);
   int sum = 0;
@@ -166,7 +165,7 @@ BarcodeStatus EncodeUpcSupplement5(const std::string& text, std::string& element
     if (i > 0) elements += kSupplementSeparator;
     AppendDigit(digits[i], parity[i], elements);
   }
-  return BarcodeStatus::Ok();
+  return Status::Ok();
 }
 
 }  // namespace talor

@@ -194,7 +194,7 @@ std::string PageWriter::BarcodeFile(std::string_view text) {
   barcode.SetText(std::string(text));
   // A text the symbology cannot encode leaves no file; the image then shows
   // as missing rather than as a wrong barcode.
-  SaveBarcodeBitmap(barcode, file);
+  (void)SaveBarcodeBitmap(barcode, file);
   return file;
 }
 

@@ -448,7 +448,8 @@ TcpServer::TcpServer(Service& service, ServerOptions options)
 
 TcpServer::~TcpServer() { Stop(); }
 
-bool TcpServer::Start(std::string& error) {
+Status TcpServer::Start() {
+  std::string error;
   impl_ = std::make_unique<Impl>(service_, options_);
   std::optional<uint16_t> port = impl_->Listen(options_.port, Kind::Plain, error);
   std::optional<uint16_t> gatewayPort;
@@ -456,13 +457,13 @@ bool TcpServer::Start(std::string& error) {
     gatewayPort = impl_->Listen(options_.gatewayPort, Kind::Gateway, error);
   if (!port || (options_.gateway && !gatewayPort)) {
     impl_.reset();
-    return false;
+    return Status::Error(std::move(error));
   }
   port_ = *port;
   gatewayPort_ = gatewayPort.value_or(0);
   impl_->workers.Start(options_.threads > 0 ? options_.threads : DefaultWorkerThreads());
   impl_->ioThread = std::thread([io = &impl_->io] { io->run(); });
-  return true;
+  return Status::Ok();
 }
 
 void TcpServer::Stop() {

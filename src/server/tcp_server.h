@@ -22,6 +22,7 @@
 #include <string>
 
 #include "server/service.h"
+#include "text/status.h"
 
 namespace talor::server {
 
@@ -46,9 +47,9 @@ class TcpServer {
   TcpServer(const TcpServer&) = delete;
   TcpServer& operator=(const TcpServer&) = delete;
 
-  // Binds and starts serving. False with `error` set (in Russian) when a
-  // socket cannot be bound; nothing is left running then.
-  bool Start(std::string& error);
+  // Binds and starts serving. An error (in Russian) when a socket cannot be
+  // bound; nothing is left running then.
+  Status Start();
   // Stops accepting and closes every connection; requests the workers are
   // running finish (their answers are dropped), queued ones are not run.
   void Stop();

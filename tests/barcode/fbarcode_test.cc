@@ -28,7 +28,7 @@ TFBarcode NavigatorBarcode(std::string text) {
 
 int WidthOf(TFBarcode& barcode) {
   int width = -1;
-  const BarcodeStatus status = barcode.Width(width);
+  const Status status = barcode.Width(width);
   EXPECT_TRUE(status.ok()) << status.message();
   return width;
 }
@@ -170,7 +170,7 @@ TEST(TextChecks, LongAndOddTextsEncodeWithoutFailure) {
     for (const std::string& text : {std::string(), longText, std::string("\0\xff\x80", 3)}) {
       barcode.SetText(text);
       int width = 0;
-      const BarcodeStatus status = barcode.Width(width);
+      const Status status = barcode.Width(width);
       // Either a barcode of some width or a refusal that says why.
       if (status.ok()) {
         EXPECT_GT(width, 0) << number;

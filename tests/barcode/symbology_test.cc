@@ -29,7 +29,7 @@ Encoded Encode(TBarcodeType type, std::string text, bool checksum = false) {
   barcode.SetText(std::move(text));
   barcode.SetChecksum(checksum);
   Encoded result;
-  const BarcodeStatus status = barcode.MakeElements(result.elements);
+  const Status status = barcode.MakeElements(result.elements);
   result.error = status.message();
   result.text = barcode.Text();
   return result;
