@@ -25,13 +25,13 @@ std::string_view TakeWord(std::string_view& text) {
 
 }  // namespace
 
-std::optional<FieldSelectionTable> FieldSelectionTable::Load(const std::string& fileName,
-                                                             const ReadTable& read,
-                                                             std::string& error) {
-  FieldSelectionTable table;
+Status FieldSelectionTable::Load(const std::string& fileName, const ReadTable& read,
+                                 FieldSelectionTable& table) {
+  FieldSelectionTable loaded;
   std::vector<std::string> open;
-  if (!table.Include(fileName, read, open, error)) return std::nullopt;
-  return table;
+  Status status = loaded.Include(fileName, read, open);
+  if (status.ok()) table = std::move(loaded);
+  return status;
 }
 
 FieldSelectionTable FieldSelectionTable::FromLines(const StringList& lines) {
@@ -42,29 +42,24 @@ FieldSelectionTable FieldSelectionTable::FromLines(const StringList& lines) {
 
 // Adds the lines of `fileName`, following its includes; `open` holds the
 // tables being read, innermost last, to catch a table that includes itself.
-bool FieldSelectionTable::Include(const std::string& fileName, const ReadTable& read,
-                                  std::vector<std::string>& open, std::string& error) {
+Status FieldSelectionTable::Include(const std::string& fileName, const ReadTable& read,
+                                    std::vector<std::string>& open) {
   const std::string key = AnsiUpperCase(fileName);
-  if (std::find(open.begin(), open.end(), key) != open.end()) {
-    error = "таблица выбора полей " + fileName + " включает сама себя";
-    return false;
-  }
+  if (std::find(open.begin(), open.end(), key) != open.end())
+    return Status::Error("таблица выбора полей " + fileName + " включает сама себя");
   std::optional<StringList> lines = read(fileName);
-  if (!lines) {
-    error = "таблица выбора полей " + fileName + " не прочитана";
-    return false;
-  }
+  if (!lines) return Status::Error("таблица выбора полей " + fileName + " не прочитана");
   open.push_back(key);
   for (const ListLine& line : *lines) {
     if (!line.text.empty() && line.text[0] == kIncludeMark) {
       const std::string included = line.text.substr(1) + std::string(kFieldSelectionExtension);
-      if (!Include(included, read, open, error)) return false;
+      if (Status status = Include(included, read, open); !status.ok()) return status;
     } else {
       AddLine(line.text);
     }
   }
   open.pop_back();
-  return true;
+  return Status::Ok();
 }
 
 void FieldSelectionTable::AddLine(std::string_view text) {

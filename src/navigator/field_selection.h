@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "text/status.h"
 #include "text/string_list.h"
 
 namespace talor {
@@ -27,11 +28,11 @@ class FieldSelectionTable {
   // cannot be read.
   using ReadTable = std::function<std::optional<StringList>(const std::string& fileName)>;
 
-  // Reads the table `fileName` and, through `read`, every table it includes
-  // (name + ".FST"), however deep. nullopt, with `error` saying why in
-  // Russian, when a table cannot be read or includes itself.
-  static std::optional<FieldSelectionTable> Load(const std::string& fileName, const ReadTable& read,
-                                                 std::string& error);
+  // Reads the table `fileName` into `table` and, through `read`, every
+  // table it includes (name + ".FST"), however deep. An error saying why in
+  // Russian when a table cannot be read or includes itself.
+  static Status Load(const std::string& fileName, const ReadTable& read,
+                     FieldSelectionTable& table);
 
   // The table of `lines` as they stand; `@` lines are not followed.
   static FieldSelectionTable FromLines(const StringList& lines);
@@ -49,8 +50,8 @@ class FieldSelectionTable {
   const std::vector<Line>& lines() const { return lines_; }
 
  private:
-  bool Include(const std::string& fileName, const ReadTable& read, std::vector<std::string>& open,
-               std::string& error);
+  Status Include(const std::string& fileName, const ReadTable& read,
+                 std::vector<std::string>& open);
   void AddLine(std::string_view text);
 
   std::vector<Line> lines_;

@@ -125,8 +125,8 @@ class ExchangeJob {
   // The field selection table file `name` of the database, with the tables
   // it includes; nullopt after an error box.
   std::optional<FieldSelectionTable> LoadTable(const std::string& name) {
-    std::string error;
-    std::optional<FieldSelectionTable> table = FieldSelectionTable::Load(
+    FieldSelectionTable table;
+    const Status status = FieldSelectionTable::Load(
         name,
         [this](const std::string& fileName) -> std::optional<StringList> {
           StringList lines;
@@ -137,9 +137,10 @@ class ExchangeJob {
           if (AnswerErrorCode(lines)) return std::nullopt;
           return lines;
         },
-        error);
-    if (!table) ShowErrorBox(ui_, "", "Команда не выполнена: " + error + ".");
-    return table;
+        table);
+    if (status.ok()) return table;
+    ShowErrorBox(ui_, "", "Команда не выполнена: " + status.message() + ".");
+    return std::nullopt;
   }
 
   UserInterface& ui_;
