@@ -52,7 +52,7 @@ std::string RemoveDotSegments(std::string_view path) {
     resolved += '/';
     resolved += segment;
   }
-  if (resolved.empty()) resolved = "/";
+  if (resolved.empty()) resolved.push_back('/');
   resolved += suffix;
   return resolved;
 }
@@ -125,7 +125,7 @@ std::string ResolveUrl(std::string_view base, std::string_view reference) {
   if (reference[0] == '?') return origin + std::string(path) + std::string(reference);
   if (reference[0] == '/') return origin + RemoveDotSegments(reference);
   std::string directory(path.substr(0, path.rfind('/') + 1));
-  if (directory.empty()) directory = "/";
+  if (directory.empty()) directory.push_back('/');
   return origin + RemoveDotSegments(directory + std::string(reference));
 }
 
