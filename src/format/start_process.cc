@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <thread>
 
 extern char** environ;
 
@@ -45,10 +46,17 @@ int64_t StartProcess(std::string_view commandLine, ShowState /*showState*/, bool
   argv.push_back(nullptr);
   pid_t pid = 0;
   if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  if (wait) {
+  // A program not waited for is reaped when it ends, so that none stays a
+  // zombie for the rest of the navigator's life.
+  auto reap = [pid] {
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+  };
+  if (wait) {
+    reap();
+  } else {
+    std::thread(reap).detach();
   }
   return pid;
 }

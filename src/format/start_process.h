@@ -21,7 +21,8 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
 // Starts the program of `commandLine` (searched on PATH when the name has no
 // slash) with the caller's environment and inherited descriptors. When `wait`
-// is set, returns only after the program has ended. Returns the process id,
+// is set, returns only after the program has ended; otherwise the program is
+// reaped in the background when it ends. Returns the process id,
 // or -1 when the command line is empty or the process cannot be created.
 int64_t StartProcess(std::string_view commandLine, ShowState showState, bool wait);
 

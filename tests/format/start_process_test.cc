@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <unistd.h>
@@ -36,6 +38,17 @@ TEST(StartProcessTest, RunsAndWaits) {
   EXPECT_GT(pid, 0);
   EXPECT_TRUE(std::filesystem::exists(marker));
   std::filesystem::remove(marker);
+}
+
+// A program not waited for leaves no zombie behind: once it has ended, its
+// process id is gone from /proc.
+TEST(StartProcessTest, AProgramNotWaitedForIsReaped) {
+  const int64_t pid = StartProcess("true", ShowState::kNormal, false);
+  ASSERT_GT(pid, 0);
+  const std::filesystem::path entry = "/proc/" + std::to_string(pid);
+  for (int i = 0; i < 500 && std::filesystem::exists(entry); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_FALSE(std::filesystem::exists(entry));
 }
 
 TEST(StartProcessTest, FailuresGiveMinusOne) {
