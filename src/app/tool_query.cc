@@ -3,7 +3,6 @@
 // answer lines received. With --raw it shows the request and the whole
 // answer as they travelled, so it doubles as a protocol debugger.
 
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +13,7 @@
 
 #include "app/tool_commands.h"
 #include "client/command_set.h"
+#include "client/decimal.h"
 #include "client/record.h"
 #include "client/server_codes.h"
 #include "client/term_collector.h"
@@ -112,15 +112,6 @@ struct QueryCommand {
 
 const QueryCommand* FindQueryCommand(std::string_view name);
 
-std::optional<int> Number(const std::string& text) {
-  int value = 0;
-  const char* end = text.data() + text.size();
-  const char* begin = text.data() + (text.starts_with('+') ? 1 : 0);
-  auto [stop, error] = std::from_chars(begin, end, value);
-  if (error != std::errc() || stop != end || begin == end) return std::nullopt;
-  return value;
-}
-
 // Fills `options`; an error message when the arguments are not usable.
 std::optional<std::string> ParseOptions(int argc, char** argv, Options& options) {
   const std::map<std::string, std::string*> texts = {
@@ -144,7 +135,7 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& options)
       const std::string value = argv[++i];
       if (texts.contains(argument)) {
         *texts.at(argument) = value;
-      } else if (std::optional<int> number = Number(value)) {
+      } else if (std::optional<int> number = ParseDecimal(value)) {
         *numbers.at(argument) = *number;
       } else {
         return "значение " + argument + " должно быть целым числом: «" + value + "»";
@@ -211,7 +202,7 @@ class QueryTool {
     return Report(commands_.ReadMaxMfn(args[1], answer), answer);
   }
   int Read(const Arguments& args, StringList&) {
-    std::optional<int> mfn = Number(args[2]);
+    std::optional<int> mfn = ParseDecimal(args[2]);
     if (!mfn) return UsageError("MFN должен быть целым числом");
     StringList record;
     return Report(commands_.ReadRecord(args[1], *mfn, options_.lock, record), record);
@@ -273,19 +264,22 @@ class QueryTool {
     const std::string& range = args[3];
     const size_t dash = range.find('-', 1);
     if (args.size() == 4 && dash != std::string::npos) {
-      std::optional<int> from = Number(range.substr(0, dash));
-      std::optional<int> to = Number(range.substr(dash + 1));
+      std::optional<int> from = ParseDecimal(range.substr(0, dash));
+      std::optional<int> to = ParseDecimal(range.substr(dash + 1));
       if (!from || !to) return UsageError("диапазон записывается как N-M");
       StringList list{{"0", 0}, {std::to_string(*from), 0}, {std::to_string(*to), 0}};
       return Report(commands_.FormatRecords(args[1], list, args[2], answer), answer);
     }
     StringList list{{std::to_string(args.size() - 3), 0}};
     for (size_t i = 3; i < args.size(); ++i) {
-      if (!Number(args[i])) return UsageError("MFN должен быть целым числом: «" + args[i] + "»");
+      if (!ParseDecimal(args[i])) {
+        return UsageError("MFN должен быть целым числом: «" + args[i] + "»");
+      }
       list.Add(args[i]);
     }
     if (args.size() == 4) {
-      return Report(commands_.FormatRecord(args[1], *Number(args[3]), args[2], answer), answer);
+      return Report(commands_.FormatRecord(args[1], *ParseDecimal(args[3]), args[2], answer),
+                    answer);
     }
     return Report(commands_.FormatRecords(args[1], list, args[2], answer), answer);
   }
@@ -342,10 +336,11 @@ class QueryTool {
                              options_.password, options_.user);
     if (print) return Report(outcome, answer);
     if (outcome != ExchangeResult::Good) return Report(outcome, answer);
-    if (answer.empty() || Number(answer[0].text) != 0) {
-      std::fprintf(
-          stderr, "talor-tool query: сервер отказал в регистрации (%s)\n",
-          answer.empty() ? "" : DescribeServerCode(Number(answer[0].text).value_or(0)).c_str());
+    if (answer.empty() || ParseDecimal(answer[0].text) != 0) {
+      std::fprintf(stderr, "talor-tool query: сервер отказал в регистрации (%s)\n",
+                   answer.empty()
+                       ? ""
+                       : DescribeServerCode(ParseDecimal(answer[0].text).value_or(0)).c_str());
       return kExitRefused;
     }
     return kExitOk;

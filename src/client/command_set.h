@@ -66,7 +66,7 @@ class CommandSet {
   // C: reads a record with or without lock. A record that the server did not
   // deliver is one line with its code; for -605 a second line "-605" with
   // the MFN asked for follows. Read without lock, a good record has status
-  // value 64 cleared.
+  // kStatusLocked cleared.
   ExchangeResult ReadRecord(std::string_view database, int32_t mfn, bool lock, StringList& record);
   // D: writes one record and updates it from the answer (new MFN, status and
   // version, or the record as the server now stores it). A record whose line

@@ -10,7 +10,6 @@ namespace {
 
 constexpr char kReadRecord = 'C';
 constexpr char kWriteRecord = 'D';
-constexpr int32_t kLockStatus = 64;
 
 std::string Switch(bool on) { return on ? "1" : "0"; }
 
@@ -88,7 +87,7 @@ ExchangeResult CommandSet::ReadRecord(std::string_view database, int32_t mfn, bo
   }
   if (ParseDecimal(record[0].text) == 0 && !lock && record.size() >= 2) {
     if (std::optional<int32_t> status = ParseDecimal(record[1].text)) {
-      if (*status & kLockStatus) record[1].text = std::to_string(*status & ~kLockStatus);
+      if (*status & kStatusLocked) record[1].text = std::to_string(*status & ~kStatusLocked);
     }
   }
   return outcome;

@@ -7,11 +7,16 @@
 #include <optional>
 #include <string_view>
 
+#include "text/decimal.h"
+
 namespace talor {
 
-// The value of `text` when it is a decimal integer in the 32-bit signed range:
-// an optional `-` or `+` followed by at least one digit and nothing else (no
-// blanks). nullopt otherwise.
+// How numbers in records, requests and answers are read: an optional `-` or
+// `+` followed by at least one digit and nothing else (no blanks), in the
+// 32-bit signed range. The server reads them the same way.
+inline constexpr DecimalOptions kWireNumber{.plusSign = true};
+
+// The value of `text` read as kWireNumber; nullopt when it is not one.
 std::optional<int32_t> ParseDecimal(std::string_view text);
 
 // Like ParseDecimal, but 0 when `text` is not a decimal integer.

@@ -28,14 +28,11 @@
 #include <string>
 #include <string_view>
 
+#include "client/record_status.h"
 #include "client/result_codes.h"
 #include "text/string_list.h"
 
 namespace talor {
-
-// Status bits.
-inline constexpr int32_t kStatusDeleted = 1;  // logically deleted
-inline constexpr int32_t kStatusLocked = 64;  // locked by a reader
 
 // Lines before the first field.
 inline constexpr int kRecordHeaderLines = 3;

@@ -6,10 +6,10 @@
 
 #include "client/record.h"
 #include "client/result_codes.h"
-#include "format/decimal_text.h"
 #include "format/format_loading.h"
 #include "format/interpreter.h"
 #include "format/markup.h"
+#include "text/number_text.h"
 
 namespace talor {
 
@@ -127,7 +127,7 @@ int32_t FormatEngine::FormatOnServer(StringList& record, std::string_view databa
     return 0;
   }
   // A first line that is no number must not pass for success.
-  const int32_t code = ReadDecimalText((*answer)[0].text).value_or(kUnreadableAnswer);
+  const int32_t code = DecimalToInt((*answer)[0].text, kUnreadableAnswer);
   return code == 0 ? kUnreadableAnswer : code;
 }
 

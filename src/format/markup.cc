@@ -3,7 +3,7 @@
 #include <array>
 #include <optional>
 
-#include "format/decimal_text.h"
+#include "text/number_text.h"
 
 namespace talor {
 namespace {
@@ -58,7 +58,7 @@ std::optional<std::string> ConvertTag(std::string_view content, OutputKind kind,
   for (const SimpleTag& simple : kSimpleTags) {
     if (simple.tag == tag) return std::string(kind == OutputKind::kHtml ? simple.html : simple.rtf);
   }
-  const int32_t number = ReadDecimalText(parameter).value_or(0);
+  const int32_t number = DecimalToInt(parameter);
   if (tag == "c") {
     const int32_t colour = number >= 0 && number <= 16 ? number : 0;
     if (kind == OutputKind::kHtml) {
@@ -128,7 +128,7 @@ void LinkRecordNumbers(std::string& output, int32_t mfn) {
     const size_t close = output.find("]]", open + 2);
     if (close == std::string::npos) return;
     const int32_t number =
-        ReadDecimalText(std::string_view(output).substr(open + 2, close - open - 2)).value_or(0);
+        DecimalToInt(std::string_view(output).substr(open + 2, close - open - 2));
     if (number <= 0) {
       i = open + 2;
       continue;

@@ -1,10 +1,10 @@
 #include <unicode/coll.h>
 #include <unicode/locid.h>
 
-#include <algorithm>
 #include <memory>
 
 #include "format/uf_library.h"
+#include "text/decimal.h"
 #include "text/encoding.h"
 #include "text/subfields.h"
 
@@ -49,29 +49,19 @@ std::string_view Utf8Slice(std::string_view text, int64_t offset, int64_t count)
 }
 
 std::optional<int64_t> LeadingNumber(std::string_view text, size_t* used) {
-  size_t pos = 0;
-  int64_t value = 0;
-  while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
-    value = std::min(value * 10 + (text[pos] - '0'), kMaxParsedNumber);
-    ++pos;
-  }
-  if (used != nullptr) *used = pos;
-  if (pos == 0) return std::nullopt;
-  return value;
+  constexpr DecimalOptions kDigitsAtStart{
+      .minusSign = false, .prefix = true, .min = 0, .max = kMaxParsedNumber, .saturate = true};
+  return ParseDecimal(text, kDigitsAtStart, used);
 }
 
 std::optional<int64_t> WholeNumber(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  bool negative = false;
-  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
-  size_t used = 0;
-  const std::optional<int64_t> value = LeadingNumber(text, &used);
-  if (!value || used != text.size()) return std::nullopt;
-  return negative ? -*value : *value;
+  constexpr DecimalOptions kWholeParameter{.plusSign = true,
+                                           .leadingBlanks = " ",
+                                           .trailingBlanks = " ",
+                                           .min = -kMaxParsedNumber,
+                                           .max = kMaxParsedNumber,
+                                           .saturate = true};
+  return ParseDecimal(text, kWholeParameter);
 }
 
 std::vector<std::string> TextLines(std::string_view text) {

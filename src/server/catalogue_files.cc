@@ -64,10 +64,10 @@ std::optional<std::string> CatalogueFiles::Read(int pathNumber, std::string_view
                                                 std::string_view fileName) const {
   std::optional<fs::path> path = Find(pathNumber, database, fileName);
   if (!path) return std::nullopt;
-  return ReadWholeFile(*path);
+  return ReadCatalogueFile(*path);
 }
 
-std::optional<std::string> ReadWholeFile(const fs::path& path) {
+std::optional<std::string> ReadCatalogueFile(const fs::path& path) {
   FileContents file = talor::ReadWholeFile(path.string(), kMaxResourceBytes);
   if (file.status != FileReadStatus::Read) return std::nullopt;
   return std::move(file.bytes);

@@ -59,8 +59,9 @@ class CatalogueFiles {
   std::filesystem::path dataDir_;
 };
 
-// Reads a whole file; nullopt on failure or when larger than kMaxResourceBytes.
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+// A catalogue file read whole (talor::ReadWholeFile); nullopt when it is
+// missing, unreadable or larger than kMaxResourceBytes.
+std::optional<std::string> ReadCatalogueFile(const std::filesystem::path& path);
 
 }  // namespace talor::server
 

@@ -63,7 +63,7 @@ std::optional<User> UserFromLine(std::string_view line) {
 }
 
 bool LoadUsers(Storage& storage, const fs::path& file, std::string& error) {
-  std::optional<std::string> text = ReadWholeFile(file);
+  std::optional<std::string> text = ReadCatalogueFile(file);
   if (!text) return true;
   for (std::string_view line : SplitLines(*text)) {
     if (line.empty() || line.front() == '#') continue;
@@ -102,7 +102,7 @@ LoadReport InitDataDirectory(const fs::path& dataDir, const fs::path& source,
 
   std::unique_ptr<Storage> storage = OpenStorage(dataDir, formatter, report.message);
   if (!storage) return report;
-  if (std::optional<std::string> settings = ReadWholeFile(source / "settings.ini"))
+  if (std::optional<std::string> settings = ReadCatalogueFile(source / "settings.ini"))
     storage->PutSettings(*settings);
   if (!LoadUsers(*storage, source / "users.txt", report.message)) return report;
 
@@ -114,7 +114,7 @@ LoadReport InitDataDirectory(const fs::path& dataDir, const fs::path& source,
     ++report.databases;
     std::optional<fs::path> file = CatalogueFiles(dataDir).Find(kPathDatabase, name, name + ".txt");
     if (!file) continue;
-    std::optional<std::string> text = ReadWholeFile(*file);
+    std::optional<std::string> text = ReadCatalogueFile(*file);
     if (!text) continue;
     TextExchangeReader reader(*text);
     IndexFunction index = service.IndexFor(name);

@@ -44,11 +44,11 @@ std::shared_ptr<const Service::IndexConfig> Service::IndexConfigFor(std::string_
   if (it != configs_.end()) return it->second;
   auto config = std::make_shared<IndexConfig>();
   if (fst) {
-    if (std::optional<std::string> text = ReadWholeFile(*fst))
+    if (std::optional<std::string> text = ReadCatalogueFile(*fst))
       config->fst = ParseFst(AnsiToUtf8(*text));
   }
   if (stw) {
-    if (std::optional<std::string> text = ReadWholeFile(*stw))
+    if (std::optional<std::string> text = ReadCatalogueFile(*stw))
       config->stopWords = ParseStopWords(AnsiToUtf8(*text));
   }
   configs_[key] = config;

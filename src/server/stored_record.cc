@@ -1,7 +1,6 @@
 #include "server/stored_record.h"
 
-#include <charconv>
-
+#include "client/decimal.h"
 #include "text/line_breaks.h"
 #include "text/string_list.h"
 
@@ -14,14 +13,7 @@ std::vector<std::string_view> StoredRecord::Values(int32_t tag) const {
   return values;
 }
 
-std::optional<int32_t> ParseInt(std::string_view text) {
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty()) return std::nullopt;
-  int32_t value = 0;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
+std::optional<int32_t> ParseInt(std::string_view text) { return ParseDecimal(text); }
 
 std::optional<StoredRecord> ParseOneLineRecord(std::string_view oneLine) {
   std::string decoded(oneLine);

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "client/record.h"
+#include "client/record_status.h"
 
 namespace talor::server {
 
@@ -62,8 +62,8 @@ std::vector<Field> DecodeFields(std::string_view text);
 // Removes CR and LF from a value so that it can travel as one wire line.
 std::string CleanValue(std::string_view value);
 
-// A decimal integer that fits 32 bits, with an optional sign; nullopt
-// otherwise (also for empty text and trailing garbage).
+// A number of a request or a stored record, read as the client writes it
+// (kWireNumber): one optional sign, digits, 32 bits; nullopt otherwise.
 std::optional<int32_t> ParseInt(std::string_view text);
 
 }  // namespace talor::server

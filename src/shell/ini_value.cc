@@ -1,7 +1,6 @@
 #include "shell/ini_value.h"
 
-#include <charconv>
-
+#include "text/decimal.h"
 #include "text/encoding.h"
 
 namespace talor {
@@ -10,7 +9,11 @@ namespace {
 constexpr char kQuote = '"';
 constexpr char kEscape = '%';
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+constexpr std::string_view kBlanks = " \t";
+constexpr DecimalOptions kIniInteger{
+    .plusSign = true, .leadingBlanks = kBlanks, .trailingBlanks = kBlanks};
+
+bool IsBlank(char c) { return kBlanks.find(c) != std::string_view::npos; }
 
 bool HasLineBreakOrNul(std::string_view text) {
   return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
@@ -113,16 +116,7 @@ bool IsValidIniSection(std::string_view name) {
 }
 
 std::optional<int32_t> ParseIniInteger(std::string_view text) {
-  text = TrimBlanks(text);
-  // from_chars takes a minus sign but no plus, so a plus is taken off here;
-  // it may not be followed by another sign.
-  bool plus = !text.empty() && text.front() == '+';
-  if (plus) text.remove_prefix(1);
-  if (text.empty() || text.front() == '+' || (plus && text.front() == '-')) return std::nullopt;
-  int32_t value = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
+  return ParseDecimal32(text, kIniInteger);
 }
 
 }  // namespace talor

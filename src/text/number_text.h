@@ -8,15 +8,20 @@
 #include <optional>
 #include <string_view>
 
+#include "text/decimal.h"
+
 namespace talor {
 
-// The whole text read as a signed decimal integer: leading blanks and one
-// sign are accepted, anything after the digits is not. nullopt when the text
-// is not such a number or does not fit 64 bits.
+// How numbers inside texts are read: leading spaces and one sign (`+` or
+// `-`) are accepted, anything after the digits is not.
+inline constexpr DecimalOptions kTextNumber{.plusSign = true, .leadingBlanks = " "};
+
+// The whole text read as kTextNumber within 64 bits; nullopt when the text
+// is not such a number or does not fit.
 std::optional<int64_t> ParseDecimal64(std::string_view text);
 
-// The text read by ParseDecimal64 as a 32-bit integer; `fallback` when it is
-// not a number or does not fit.
+// The text read as kTextNumber within 32 bits; `fallback` when it is not a
+// number or does not fit.
 int32_t DecimalToInt(std::string_view text, int32_t fallback = 0);
 
 // The first `n` bytes of `buffer` (all of it when shorter) read as a 32-bit

@@ -142,6 +142,14 @@ TEST(ServerFallbackTest, TheServerFormatsWhatTheEngineCannot) {
   server.answer = StringList{{"garbage"}, {"x"}};
   EXPECT_EQ(-2222, engine.FormatRecordByName(record, "DEMO", "refs", result));
 
+  server.answer = StringList{{" -140"}};
+  EXPECT_EQ(-140, engine.FormatRecordByName(record, "DEMO", "refs", result));
+  // A plus before the minus makes no number: this answer used to pass for
+  // the code -140; it is an unreadable answer like any other that is no
+  // number.
+  server.answer = StringList{{"+-140"}};
+  EXPECT_EQ(-2222, engine.FormatRecordByName(record, "DEMO", "refs", result));
+
   server.answer = std::nullopt;
   EXPECT_EQ(999, engine.FormatRecordByName(record, "DEMO", "refs", result));
 }

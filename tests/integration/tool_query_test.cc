@@ -62,5 +62,21 @@ TEST_F(ToolQueryTest, AnswersUsageAndUnreachableServersHaveTheirOwnCodes) {
   EXPECT_EQ(nobody.status, kExitFailed);
 }
 
+TEST_F(ToolQueryTest, NumbersInArgumentsTakeOneSign) {
+  ProgramResult plus = Query("reader", {"read", "DEMO", "+1"});
+  EXPECT_EQ(plus.status, kExitOk) << plus.err;
+  EXPECT_EQ(plus.out.rfind("0\n1#", 0), 0u) << plus.out;
+
+  EXPECT_EQ(Query("reader", {"read", "DEMO", " 1"}).status, kExitUsage);
+  EXPECT_EQ(Query("reader", {"read", "DEMO", "1x"}).status, kExitUsage);
+  EXPECT_EQ(Query("reader", {"read", "DEMO", "2147483648"}).status, kExitUsage);
+  EXPECT_EQ(Query("reader", {"--count", "--5", "maxmfn", "DEMO"}).status, kExitUsage);
+  // "+-5" used to be read as -5 and sent to the server, which refused the
+  // record number (exit 3); it is no number, so the arguments are wrong.
+  ProgramResult plusMinus = Query("reader", {"read", "DEMO", "+-5"});
+  EXPECT_EQ(plusMinus.status, kExitUsage) << plusMinus.err;
+  EXPECT_NE(plusMinus.err.find("MFN должен быть целым числом"), std::string::npos) << plusMinus.err;
+}
+
 }  // namespace
 }  // namespace talor::server

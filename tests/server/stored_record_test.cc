@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "text/decimal_inputs.h"
+
 namespace talor::server {
 namespace {
 
@@ -41,7 +43,13 @@ TEST(ParseOneLineRecordTest, StatusAndMalformedLines) {
       {OneLine({"1#0", "abc#v"}), std::nullopt},  // tag not a number
       {OneLine({"1#0", "-5#v"}), std::nullopt},   // negative tag
       {OneLine({"1#a", "0#1"}), std::nullopt},    // status part not a number
-      {"", std::nullopt},                         // nothing at all
+      // A plus before a minus used to read as a minus (MFN -5, a status
+      // part of -64 subtracted); now it is no number. A plus alone is still
+      // a sign.
+      {OneLine({"+-5#0", "0#1"}), std::nullopt},
+      {OneLine({"12#65#+-64", "0#1"}), std::nullopt},
+      {OneLine({"12#0", "+200#v"}), 0},  // a plus alone is a sign, as in the client
+      {"", std::nullopt},                // nothing at all
   };
   for (const Row& row : rows) {
     std::optional<StoredRecord> record = ParseOneLineRecord(row.text);
@@ -80,6 +88,12 @@ TEST(ParseIntTest, AcceptsOnlyWholeDecimalIntegers) {
   EXPECT_FALSE(ParseInt("12a"));
   EXPECT_FALSE(ParseInt(" 1"));
   EXPECT_FALSE(ParseInt("99999999999"));
+}
+
+TEST(ParseIntTest, ReadsTheSharedTableOfNumbers) {
+  for (const testing::DecimalInput& input : testing::kDecimalInputs) {
+    EXPECT_EQ(input.server, ParseInt(input.text)) << '"' << input.text << '"';
+  }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "text/decimal_inputs.h"
+
 namespace talor {
 namespace {
 
@@ -34,6 +36,12 @@ TEST(IniValueTest, IntegersAreDecimalWithinThe32BitRange) {
       {"true", std::nullopt},
   };
   for (const Row& row : rows) EXPECT_EQ(row.expected, ParseIniInteger(row.text)) << row.text;
+}
+
+TEST(IniValueTest, IntegersOfTheSharedTableOfNumbers) {
+  for (const testing::DecimalInput& input : testing::kDecimalInputs) {
+    EXPECT_EQ(input.ini, ParseIniInteger(input.text)) << '"' << input.text << '"';
+  }
 }
 
 TEST(IniValueTest, ValuesRoundTripThroughTheirWrittenForm) {

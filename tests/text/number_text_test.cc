@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "text/decimal_inputs.h"
+
 namespace talor {
 namespace {
 
@@ -46,6 +48,15 @@ TEST(HashPartToIntTest, PicksAPartOfAHashLine) {
   };
   for (const auto& row : rows) {
     EXPECT_EQ(row.expected, HashPartToInt(row.line, row.n)) << row.line << " " << row.n;
+  }
+}
+
+TEST(ParseDecimal64Test, ReadsTheSharedTableOfNumbers) {
+  constexpr int32_t kFallback = -77;
+  for (const testing::DecimalInput& input : testing::kDecimalInputs) {
+    EXPECT_EQ(input.text64, ParseDecimal64(input.text)) << '"' << input.text << '"';
+    EXPECT_EQ(input.text32.value_or(kFallback), DecimalToInt(input.text, kFallback))
+        << '"' << input.text << '"';
   }
 }
 
