@@ -32,6 +32,58 @@ void AddOutputLines(Answer& answer, std::string_view text) {
   for (ListLine& line : lines) answer.lines.Add(std::move(line.text));
 }
 
+// A refused write: the code twice, as the return code and as the line.
+Answer FailedWrite(int32_t code) {
+  Answer answer = CodeAnswer(code);
+  answer.lines.Add(std::to_string(code));
+  return answer;
+}
+
+// "MFN#status" of a stored record.
+std::string MfnAndStatus(const StoredRecord& record) {
+  return std::to_string(record.mfn) + "#" + std::to_string(record.status);
+}
+
+// The answer to a write of one record: the MFN, its status line and the
+// record as stored. A version conflict sends back the stored record with the
+// code in place of the MFN.
+Answer SingleWriteAnswer(const WriteOutcome& outcome) {
+  if (outcome.code == Code(ReturnCode::VersionConflict)) {
+    Answer answer = CodeAnswer(outcome.code);
+    answer.lines.Add(std::to_string(outcome.code) + "#" + std::to_string(outcome.record.status));
+    answer.lines.Add(ToOneLineWithoutMfn(outcome.record));
+    return answer;
+  }
+  if (outcome.code != 0) return FailedWrite(outcome.code);
+  Answer answer = CodeAnswer(outcome.record.mfn);
+  answer.lines.Add(MfnAndStatus(outcome.record));
+  answer.lines.Add(ToOneLineWithoutMfn(outcome.record));
+  return answer;
+}
+
+// The answer to a batch: the number stored, then per record in the order
+// sent "MFN#status" or its code. `outcomes` holds one entry per record that
+// parsed (parse code 0).
+Answer BatchWriteAnswer(const std::vector<int32_t>& parseCodes,
+                        const std::vector<WriteOutcome>& outcomes) {
+  StringList lines;
+  int stored = 0;
+  size_t next = 0;
+  for (int32_t parseCode : parseCodes) {
+    if (parseCode != 0) {
+      lines.Add(std::to_string(parseCode));
+      continue;
+    }
+    const WriteOutcome& outcome = outcomes[next++];
+    if (outcome.code == 0) ++stored;
+    lines.Add(outcome.code == 0 ? MfnAndStatus(outcome.record) : std::to_string(outcome.code));
+  }
+  Answer answer;
+  answer.lines.Add(std::to_string(stored));
+  for (ListLine& line : lines) answer.lines.Add(std::move(line.text));
+  return answer;
+}
+
 }  // namespace
 
 std::shared_ptr<const Service::IndexConfig> Service::IndexConfigFor(std::string_view database) {
@@ -105,16 +157,11 @@ Answer Service::ReadRecord(Call& call) {
 Answer Service::WriteRecords(Call& call) {
   const Request& request = call.request;
   std::string_view database = request.Parameter(0);
-  auto fail = [](int32_t code) {
-    Answer answer = CodeAnswer(code);
-    answer.lines.Add(std::to_string(code));
-    return answer;
-  };
-  if (!storage_.HasDatabase(database)) return fail(Code(ReturnCode::UnknownDatabase));
+  if (!storage_.HasDatabase(database)) return FailedWrite(Code(ReturnCode::UnknownDatabase));
   std::optional<int32_t> lock = ParseInt(request.Parameter(1));
   std::optional<int32_t> actualize = ParseInt(request.Parameter(2));
   if (!lock || !actualize || request.parameters.size() < 4)
-    return fail(Code(ReturnCode::BadParameters));
+    return FailedWrite(Code(ReturnCode::BadParameters));
 
   std::vector<StoredRecord> records;
   std::vector<int32_t> parseCodes;
@@ -124,54 +171,16 @@ Answer Service::WriteRecords(Call& call) {
     parseCodes.push_back(record ? 0 : Code(ReturnCode::BadParameters));
     if (record) records.push_back(std::move(*record));
   }
-  if (parseCodes.empty()) return fail(Code(ReturnCode::BadParameters));
+  if (parseCodes.empty()) return FailedWrite(Code(ReturnCode::BadParameters));
 
   WriteOptions options{call.owner, *lock == 1, *actualize != 0};
   std::vector<WriteOutcome> outcomes =
       storage_.WriteRecords(database, records, options, IndexFor(database));
-
-  if (parseCodes.size() == 1) {
-    if (parseCodes[0] != 0) return fail(parseCodes[0]);
-    const WriteOutcome& outcome = outcomes.front();
-    if (outcome.code == Code(ReturnCode::VersionConflict)) {
-      Answer answer = CodeAnswer(outcome.code);
-      answer.lines.Add(std::to_string(outcome.code) + "#" + std::to_string(outcome.record.status));
-      answer.lines.Add(ToOneLineWithoutMfn(outcome.record));
-      return answer;
-    }
-    if (outcome.code != 0) return fail(outcome.code);
-    Answer answer = CodeAnswer(outcome.record.mfn);
-    answer.lines.Add(std::to_string(outcome.record.mfn) + "#" +
-                     std::to_string(outcome.record.status));
-    answer.lines.Add(ToOneLineWithoutMfn(outcome.record));
-    return answer;
-  }
-
-  Answer answer;
-  int stored = 0;
-  size_t next = 0;
-  StringList lines;
-  for (int32_t parseCode : parseCodes) {
-    if (parseCode != 0) {
-      lines.Add(std::to_string(parseCode));
-      continue;
-    }
-    const WriteOutcome& outcome = outcomes[next++];
-    if (outcome.code == 0) {
-      ++stored;
-      lines.Add(std::to_string(outcome.record.mfn) + "#" + std::to_string(outcome.record.status));
-    } else {
-      lines.Add(std::to_string(outcome.code));
-    }
-  }
-  answer.lines.Add(std::to_string(stored));
-  for (ListLine& line : lines) answer.lines.Add(std::move(line.text));
-  return answer;
+  if (parseCodes.size() > 1) return BatchWriteAnswer(parseCodes, outcomes);
+  if (parseCodes[0] != 0) return FailedWrite(parseCodes[0]);
+  return SingleWriteAnswer(outcomes.front());
 }
 
-// G: database, format, mode, then the mode's lines. Modes 1 and -2 answer 0
-// and the output lines; modes 0 and 2 answer 0 and "MFN#text" per record
-// (line breaks of the text encoded), absent records left out.
 Answer Service::FormatRecords(Call& call) {
   const Request& request = call.request;
   std::string_view database = request.Parameter(0);
