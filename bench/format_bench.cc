@@ -122,6 +122,23 @@ void FormatCatalogue(benchmark::State& state, const char* format) {
 void BM_FormatBrief(benchmark::State& state) { FormatCatalogue(state, kBrief); }
 void BM_FormatFull(benchmark::State& state) { FormatCatalogue(state, kFull); }
 void BM_FormatHeavy(benchmark::State& state) { FormatCatalogue(state, kHeavy); }
+// The yardstick: copying each record's field texts into the output, the
+// least any format of the record must do.
+void BM_CopyRecordBytes(benchmark::State& state) {
+  auto& catalogue = Catalogue();
+  std::string output;
+  size_t next = 0;
+  for (auto _ : state) {
+    const talor::StringList& record = catalogue[next];
+    next = next + 1 == catalogue.size() ? 0 : next + 1;
+    output.clear();
+    for (const talor::ListLine& line : record) output += line.text;
+    benchmark::DoNotOptimize(output.data());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+BENCHMARK(BM_CopyRecordBytes)->Iterations(kCatalogueSize);
 BENCHMARK(BM_FormatBrief)->Iterations(kCatalogueSize);
 BENCHMARK(BM_FormatFull)->Iterations(kCatalogueSize);
 BENCHMARK(BM_FormatHeavy)->Iterations(kCatalogueSize);
