@@ -100,6 +100,11 @@ struct CatalogueService {
         std::make_unique<server::EngineFormatter>(server::CatalogueFiles(dataDir), storage.get());
     service = std::make_unique<server::Service>(*storage, server::CatalogueFiles(dataDir),
                                                 *formatter, server::ServiceOptions{});
+    server::LoadReport rebuilt = server::RebuildStaleIndexes(*storage, *service);
+    if (!rebuilt.ok) {
+      std::fprintf(stderr, "%s: %s\n", dataDir.c_str(), rebuilt.message.c_str());
+      std::exit(1);
+    }
   }
 
   std::filesystem::path dataDir;

@@ -129,6 +129,16 @@ int Serve(const Arguments& args) {
                  storage->convertedUsers());
   EngineFormatter formatter(CatalogueFiles(dataDir), storage.get());
   Service service(*storage, CatalogueFiles(dataDir), formatter, ServiceOptions{});
+  LoadReport rebuilt = RebuildStaleIndexes(*storage, service);
+  if (!rebuilt.ok) {
+    std::fprintf(stderr, "%s\n", rebuilt.message.c_str());
+    return kExitFailed;
+  }
+  if (rebuilt.databases > 0)
+    std::fprintf(stderr,
+                 "talor-server: словари перестроены по записям после обновления "
+                 "хранилища (%s)\n",
+                 rebuilt.message.c_str());
   TcpServer server(service, args.server);
   if (Status started = server.Start(); !started.ok()) {
     std::fprintf(stderr, "%s\n", started.message().c_str());

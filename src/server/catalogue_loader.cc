@@ -82,6 +82,46 @@ bool LoadUsers(Storage& storage, const fs::path& file, std::string& error) {
   return true;
 }
 
+StoredRecord RecordOf(const StringList& record) {
+  StoredRecord stored;
+  for (size_t i = kFirstFieldLine; i < record.size(); ++i)
+    stored.fields.push_back({record[i].object, record[i].text});
+  return stored;
+}
+
+// Loads the records of `reader` into a database: in bulk into a new one,
+// else (a second folder of the same name) added in batches after those it
+// holds.
+bool LoadDatabase(Storage& storage, const std::string& name, TextExchangeReader& reader,
+                  const IndexFunction& index, LoadReport& report) {
+  StringList record;
+  if (storage.NextMfn(name) == 1) {
+    std::optional<int64_t> loaded = storage.LoadRecords(
+        name,
+        [&]() -> std::optional<StoredRecord> {
+          if (!reader.Next(record)) return std::nullopt;
+          return RecordOf(record);
+        },
+        index);
+    if (loaded) report.records += static_cast<int>(*loaded);
+    return loaded.has_value();
+  }
+  std::vector<StoredRecord> batch;
+  auto flush = [&] {
+    for (const WriteOutcome& outcome : storage.WriteRecords(name, batch, {}, index)) {
+      if (outcome.code != 0) return false;
+      ++report.records;
+    }
+    batch.clear();
+    return true;
+  };
+  while (reader.Next(record)) {
+    batch.push_back(RecordOf(record));
+    if (batch.size() >= kLoadBatch && !flush()) return false;
+  }
+  return flush();
+}
+
 }  // namespace
 
 LoadReport InitDataDirectory(const fs::path& dataDir, const fs::path& source,
@@ -117,25 +157,7 @@ LoadReport InitDataDirectory(const fs::path& dataDir, const fs::path& source,
     std::optional<std::string> text = ReadCatalogueFile(*file);
     if (!text) continue;
     TextExchangeReader reader(*text);
-    IndexFunction index = service.IndexFor(name);
-    std::vector<StoredRecord> batch;
-    auto flush = [&] {
-      for (const WriteOutcome& outcome : storage->WriteRecords(name, batch, {}, index)) {
-        if (outcome.code != 0) return false;
-        ++report.records;
-      }
-      batch.clear();
-      return true;
-    };
-    StringList record;
-    while (reader.Next(record)) {
-      StoredRecord stored;
-      for (size_t i = kFirstFieldLine; i < record.size(); ++i)
-        stored.fields.push_back({record[i].object, record[i].text});
-      batch.push_back(std::move(stored));
-      if (batch.size() >= kLoadBatch && !flush()) break;
-    }
-    if (!flush()) {
+    if (!LoadDatabase(*storage, name, reader, service.IndexFor(name), report)) {
       report.message = "Не удалось записать записи базы " + name;
       return report;
     }
@@ -143,6 +165,20 @@ LoadReport InitDataDirectory(const fs::path& dataDir, const fs::path& source,
   report.ok = true;
   report.message = "Баз данных: " + std::to_string(report.databases) +
                    ", записей: " + std::to_string(report.records);
+  return report;
+}
+
+LoadReport RebuildStaleIndexes(Storage& storage, Service& service) {
+  LoadReport report;
+  for (const std::string& name : storage.StaleIndexes()) {
+    if (!storage.Reindex(name, service.IndexFor(name))) {
+      report.message = "Не удалось перестроить словарь базы " + name;
+      return report;
+    }
+    ++report.databases;
+  }
+  report.ok = true;
+  report.message = "Перестроено баз данных: " + std::to_string(report.databases);
   return report;
 }
 

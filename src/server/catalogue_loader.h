@@ -22,6 +22,9 @@
 
 namespace talor::server {
 
+class Service;
+class Storage;
+
 // The storage file inside a data directory.
 inline constexpr std::string_view kStorageFileName = "catalogue.sqlite";
 
@@ -37,6 +40,11 @@ LoadReport InitDataDirectory(const std::filesystem::path& dataDir,
 
 // Rebuilds the dictionary and full text of every database.
 LoadReport ReindexDataDirectory(const std::filesystem::path& dataDir, Formatter& formatter);
+
+// Rebuilds the dictionaries that an upgrade of the storage file dropped
+// (Storage::StaleIndexes), so that no search reads a database without one;
+// ok, with no databases counted, when there are none.
+LoadReport RebuildStaleIndexes(Storage& storage, Service& service);
 
 }  // namespace talor::server
 

@@ -21,7 +21,9 @@
 #include "server/catalogue_files.h"
 #include "server/formatter.h"
 #include "server/indexer.h"
+#include "server/mfn_set.h"
 #include "server/request.h"
+#include "server/search_expression.h"
 #include "server/sessions.h"
 #include "server/storage.h"
 #include "text/string_list.h"
@@ -80,6 +82,10 @@ class Service {
   Answer ReadTerms(Call& call, bool forward);
   Answer ReadPostings(Call& call);
   Answer Search(Call& call);
+  // The hits of a parsed expression; nullopt, with the code to answer
+  // (Interrupted, StorageFailed) in `failure`, when the search stopped.
+  std::optional<MfnSet> SearchHits(std::string_view database, const SearchNode& root, Call& call,
+                                   int32_t& failure);
   Answer FullTextSearch(Call& call);
   Answer ReadResource(Call& call);
   Answer ReadWordPositions(Call& call);

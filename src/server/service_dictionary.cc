@@ -14,16 +14,10 @@ namespace talor::server {
 namespace {
 
 // The hits [first, first + count) of `all`, 1-based; count 0 means all.
-std::vector<int32_t> Portion(const std::vector<int32_t>& all, int32_t first, int32_t count) {
-  std::vector<int32_t> portion;
-  if (first < 1) first = 1;
-  size_t begin = static_cast<size_t>(first - 1);
-  if (begin >= all.size()) return portion;
-  size_t end = count <= 0 ? all.size() : std::min(all.size(), begin + static_cast<size_t>(count));
-  end = std::min(end, begin + kMaxFormattedRecords);
-  portion.assign(all.begin() + static_cast<ptrdiff_t>(begin),
-                 all.begin() + static_cast<ptrdiff_t>(end));
-  return portion;
+std::vector<int32_t> Portion(const MfnSet& all, int32_t first, int32_t count) {
+  uint64_t begin = static_cast<uint64_t>(std::max(first, 1) - 1);
+  uint64_t size = count <= 0 ? all.Count() : static_cast<uint64_t>(count);
+  return all.Portion(begin, std::min<uint64_t>(size, kMaxFormattedRecords));
 }
 
 }  // namespace
@@ -100,6 +94,18 @@ Answer Service::ReadPostings(Call& call) {
   return answer;
 }
 
+std::optional<MfnSet> Service::SearchHits(std::string_view database, const SearchNode& root,
+                                          Call& call, int32_t& failure) {
+  std::unique_ptr<TermIndex> index = storage_.SearchIndex(database);
+  SearchResult result;
+  result.status = SearchStatus::Failed;
+  if (index) result = EvaluateSearch(root, *index, &call.cancel.stop);
+  if (result.status == SearchStatus::Done) return std::move(result.hits);
+  failure = Code(result.status == SearchStatus::Cancelled ? ReturnCode::Interrupted
+                                                          : ReturnCode::StorageFailed);
+  return std::nullopt;
+}
+
 // K: database, expression, count (0 = all), first hit (from 1), format.
 // Answer: 0, the number of hits, then "MFN#text" per hit shown.
 Answer Service::Search(Call& call) {
@@ -112,14 +118,12 @@ Answer Service::Search(Call& call) {
     return CodeAnswer(Code(ReturnCode::BadParameters));
   SearchParse parse = ParseSearchExpression(request.Parameter(1));
   if (!parse.root) return CodeAnswer(Code(ReturnCode::SearchSyntax));
-  PostingSource source = [&](std::string_view term, bool truncated) {
-    return storage_.Postings(database, term, truncated);
-  };
-  std::optional<std::vector<int32_t>> hits = EvaluateSearch(*parse.root, source, &call.cancel.stop);
-  if (!hits) return CodeAnswer(Code(ReturnCode::Interrupted));
+  int32_t failure = 0;
+  std::optional<MfnSet> hits = SearchHits(database, *parse.root, call, failure);
+  if (!hits) return CodeAnswer(failure);
   std::string format = LoadFormat(files_, database, request.Parameter(4));
   Answer answer = CodeAnswer(Code(ReturnCode::Ok));
-  answer.lines.Add(std::to_string(hits->size()));
+  answer.lines.Add(std::to_string(hits->Count()));
   for (int32_t mfn : Portion(*hits, first.value_or(1), *count)) {
     if (call.cancel.stop.load()) {
       if (call.cancel.level.load() >= kStopAbort) return CodeAnswer(Code(ReturnCode::Interrupted));

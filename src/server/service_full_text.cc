@@ -108,15 +108,10 @@ Answer Service::FullTextSearch(Call& call) {
   if (!expression.empty()) {
     SearchParse parse = ParseSearchExpression(expression);
     if (!parse.root) return CodeAnswer(Code(ReturnCode::SearchSyntax));
-    PostingSource source = [&](std::string_view term, bool truncated) {
-      return storage_.Postings(database, term, truncated);
-    };
-    std::optional<std::vector<int32_t>> allowed =
-        EvaluateSearch(*parse.root, source, &call.cancel.stop);
-    if (!allowed) return CodeAnswer(Code(ReturnCode::Interrupted));
-    std::erase_if(mfns, [&](int32_t mfn) {
-      return !std::binary_search(allowed->begin(), allowed->end(), mfn);
-    });
+    int32_t failure = 0;
+    std::optional<MfnSet> allowed = SearchHits(database, *parse.root, call, failure);
+    if (!allowed) return CodeAnswer(failure);
+    std::erase_if(mfns, [&](int32_t mfn) { return !allowed->Contains(mfn); });
   }
 
   std::string format = LoadFormat(files_, database, request.Parameter(4));

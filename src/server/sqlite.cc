@@ -10,6 +10,7 @@ constexpr int kBusyTimeoutMs = 30000;
 }  // namespace
 
 SqliteConnection::~SqliteConnection() {
+  cache_.clear();
   if (db_ != nullptr) sqlite3_close_v2(db_);
 }
 
@@ -40,6 +41,17 @@ SqliteStatement SqliteConnection::Prepare(std::string_view sql) {
     return SqliteStatement(nullptr);
   }
   return SqliteStatement(stmt);
+}
+
+CachedStatement SqliteConnection::Cached(std::string_view sql) {
+  auto it = cache_.find(sql);
+  if (it == cache_.end()) {
+    SqliteStatement statement = Prepare(sql);
+    if (!statement.IsValid()) return CachedStatement(nullptr);
+    it = cache_.emplace(std::string(sql), std::make_unique<SqliteStatement>(std::move(statement)))
+             .first;
+  }
+  return CachedStatement(it->second.get());
 }
 
 int64_t SqliteConnection::LastInsertRowId() const {
@@ -107,12 +119,18 @@ int64_t SqliteStatement::Int(int column) const {
   return stmt_ == nullptr ? 0 : sqlite3_column_int64(stmt_, column);
 }
 
-std::string SqliteStatement::Text(int column) const {
+std::string SqliteStatement::Text(int column) const { return std::string(Blob(column)); }
+
+std::string_view SqliteStatement::Blob(int column) const {
   if (stmt_ == nullptr) return {};
   const void* data = sqlite3_column_blob(stmt_, column);
   int size = sqlite3_column_bytes(stmt_, column);
   if (data == nullptr || size <= 0) return {};
-  return std::string(static_cast<const char*>(data), static_cast<size_t>(size));
+  return std::string_view(static_cast<const char*>(data), static_cast<size_t>(size));
+}
+
+CachedStatement::~CachedStatement() {
+  if (statement_ != nullptr) statement_->Reset();
 }
 
 }  // namespace talor::server

@@ -5,6 +5,7 @@
 #define TALOR_SERVER_SQLITE_H_
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@ struct sqlite3_stmt;
 namespace talor::server {
 
 class SqliteStatement;
+class CachedStatement;
 
 class SqliteConnection {
  public:
@@ -32,6 +34,11 @@ class SqliteConnection {
   bool Execute(std::string_view sql);
   // A prepared statement; its IsValid() is false when preparing failed.
   SqliteStatement Prepare(std::string_view sql);
+  // A statement prepared once for the connection's life and reset when the
+  // returned handle goes out of scope (a statement left mid-step would hold
+  // its read snapshot). Its IsValid() is false when preparing failed.
+  // REQUIRES: the same text is not borrowed twice at once.
+  CachedStatement Cached(std::string_view sql);
 
   int64_t LastInsertRowId() const;
   std::string LastError() const;
@@ -39,6 +46,8 @@ class SqliteConnection {
 
  private:
   sqlite3* db_ = nullptr;
+  // Emptied by the destructor before the connection closes.
+  std::map<std::string, std::unique_ptr<SqliteStatement>, std::less<>> cache_;
 };
 
 class SqliteStatement {
@@ -66,10 +75,29 @@ class SqliteStatement {
 
   int64_t Int(int column) const;
   std::string Text(int column) const;
+  // The bytes of a column without a copy; valid until the next Step or Reset.
+  std::string_view Blob(int column) const;
 
  private:
   sqlite3_stmt* stmt_ = nullptr;
   bool done_ = false;
+};
+
+// A borrowed cached statement: reset, with its bindings cleared, when the
+// handle is dropped.
+class CachedStatement {
+ public:
+  explicit CachedStatement(SqliteStatement* statement) : statement_(statement) {}
+  ~CachedStatement();
+  CachedStatement(const CachedStatement&) = delete;
+  CachedStatement& operator=(const CachedStatement&) = delete;
+
+  bool IsValid() const { return statement_ != nullptr && statement_->IsValid(); }
+  SqliteStatement& operator*() { return *statement_; }
+  SqliteStatement* operator->() { return statement_; }
+
+ private:
+  SqliteStatement* statement_;
 };
 
 }  // namespace talor::server

@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "server/password_hash.h"
+#include "server/read_ahead.h"
 #include "server/return_codes.h"
 #include "text/encoding.h"
 
@@ -19,6 +20,14 @@ constexpr size_t kMaxPooledConnections = 64;
 // The full-text row of record `mfn` of database `id` is id * kRowSpan + mfn.
 constexpr int64_t kRowSpan = int64_t{1} << 32;
 constexpr char kTermFieldSeparator = 31;
+// The page cache of a connection during a bulk load or rebuild, in KiB, and
+// the one it goes back to (SQLite's default).
+constexpr int kBulkCacheKib = 262144;
+constexpr int kDefaultCacheKib = 2000;
+// Records made ready ahead of a bulk write: batches of kBulkBatch, at most
+// kBulkBatches of them waiting.
+constexpr size_t kBulkBatch = 256;
+constexpr size_t kBulkBatches = 8;
 
 constexpr std::string_view kSchema = R"(
 CREATE TABLE IF NOT EXISTS databases(
@@ -28,10 +37,13 @@ CREATE TABLE IF NOT EXISTS records(
   version INTEGER NOT NULL, fields BLOB NOT NULL, lock_owner TEXT NOT NULL DEFAULT '',
   actualized INTEGER NOT NULL DEFAULT 1, terms BLOB NOT NULL DEFAULT '',
   PRIMARY KEY(db, mfn)) WITHOUT ROWID;
-CREATE TABLE IF NOT EXISTS postings(
-  db INTEGER NOT NULL, term BLOB NOT NULL, mfn INTEGER NOT NULL, tag INTEGER NOT NULL,
-  occ INTEGER NOT NULL, pos INTEGER NOT NULL,
-  PRIMARY KEY(db, term, mfn, tag, occ, pos)) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS term_chunks(
+  db INTEGER NOT NULL, term BLOB NOT NULL, chunk INTEGER NOT NULL, mfns BLOB NOT NULL,
+  PRIMARY KEY(db, term, chunk)) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS term_positions(
+  db INTEGER NOT NULL, term BLOB NOT NULL, chunk INTEGER NOT NULL, postings BLOB NOT NULL,
+  PRIMARY KEY(db, term, chunk)) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS stale_indexes(db INTEGER PRIMARY KEY);
 CREATE TABLE IF NOT EXISTS term_counts(
   db INTEGER NOT NULL, term BLOB NOT NULL, n INTEGER NOT NULL,
   PRIMARY KEY(db, term)) WITHOUT ROWID;
@@ -122,6 +134,73 @@ StoredRecord RecordFromRow(const SqliteStatement& row, int32_t mfn) {
   return record;
 }
 
+bool HasTable(SqliteConnection& db, std::string_view name) {
+  SqliteStatement query =
+      db.Prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
+  return query.Bind(1, name).Step();
+}
+
+int64_t FullTextRow(int64_t dbId, int32_t mfn) { return dbId * kRowSpan + mfn; }
+
+// Replaces the full-text row of a record; `replace` false when the record
+// has none yet.
+bool PutFullText(SqliteConnection& db, int64_t dbId, int32_t mfn, std::string_view text,
+                 bool replace) {
+  if (replace) {
+    CachedStatement remove = db.Cached("DELETE FROM fulltext WHERE rowid = ?");
+    if (!remove.IsValid() || !remove->Bind(1, FullTextRow(dbId, mfn)).Run()) return false;
+  }
+  if (text.empty()) return true;
+  CachedStatement add = db.Cached("INSERT INTO fulltext(rowid, body) VALUES(?, ?)");
+  return add.IsValid() && add->Bind(1, FullTextRow(dbId, mfn)).Bind(2, text).Run();
+}
+
+// Replaces the index entries of record `mfn`: `oldTerms` are the terms kept
+// with the stored record; `storedTerms` gets those to keep now.
+bool ReplaceIndex(SqliteConnection& db, IndexChanges& changes, int64_t dbId, int32_t mfn,
+                  std::string_view oldTerms, const IndexEntries& entries,
+                  std::string& storedTerms) {
+  std::vector<IndexTerm> terms = entries.terms;
+  SortUnique(terms);
+  if (!changes.Replace(mfn, DecodeTerms(oldTerms), terms)) return false;
+  storedTerms = EncodeTerms(terms);
+  return PutFullText(db, dbId, mfn, entries.fullText, true);
+}
+
+// A record made ready for a bulk write on the helper thread: its terms,
+// sorted and without repeats, its full text, and the texts stored with it.
+struct BulkRecord {
+  StoredRecord record;
+  std::vector<IndexTerm> terms;
+  std::string fullText;
+  std::string storedTerms;
+  std::string fields;
+};
+
+BulkRecord PrepareBulk(StoredRecord record, const IndexFunction& index) {
+  BulkRecord bulk;
+  IndexEntries entries = index ? index(record) : IndexEntries{};
+  SortUnique(entries.terms);
+  bulk.storedTerms = EncodeTerms(entries.terms);
+  bulk.terms = std::move(entries.terms);
+  bulk.fullText = std::move(entries.fullText);
+  bulk.fields = EncodeFields(record.fields);
+  bulk.record = std::move(record);
+  return bulk;
+}
+
+// Adds a record to an index being built: its terms to `builder`, its full
+// text to the full-text index (which holds no row for it yet).
+bool AddBulkIndex(SqliteConnection& db, IndexBuilder& builder, int64_t dbId,
+                  const BulkRecord& bulk) {
+  return builder.Add(bulk.record.mfn, bulk.terms) &&
+         PutFullText(db, dbId, bulk.record.mfn, bulk.fullText, false);
+}
+
+void SetCache(SqliteConnection& db, int kib) {
+  db.Execute("PRAGMA cache_size = -" + std::to_string(kib));
+}
+
 }  // namespace
 
 std::unique_ptr<Storage> Storage::Open(const std::string& file, std::string& error) {
@@ -135,7 +214,8 @@ std::unique_ptr<Storage> Storage::Open(const std::string& file, std::string& err
     error = db->LastError();
     return nullptr;
   }
-  if (!storage->HashPlainPasswords(*db, error)) return nullptr;
+  if (!storage->HashPlainPasswords(*db, error) || !storage->DropPostingRows(*db, error))
+    return nullptr;
   storage->Release(std::move(db));
   return storage;
 }
@@ -188,10 +268,9 @@ bool Storage::IsValidDatabaseName(std::string_view name) {
 
 std::optional<int64_t> Storage::DatabaseId(SqliteConnection& db, std::string_view name) {
   if (!IsValidDatabaseName(name)) return std::nullopt;
-  SqliteStatement query = db.Prepare("SELECT id FROM databases WHERE name = ?");
-  query.Bind(1, UpperName(name));
-  if (!query.Step()) return std::nullopt;
-  return query.Int(0);
+  CachedStatement query = db.Cached("SELECT id FROM databases WHERE name = ?");
+  if (!query.IsValid() || !query->Bind(1, UpperName(name)).Step()) return std::nullopt;
+  return query->Int(0);
 }
 
 bool Storage::CreateDatabase(std::string_view name) {
@@ -273,75 +352,33 @@ ReadOutcome Storage::ReadRecord(std::string_view database, int32_t mfn,
   return outcome;
 }
 
-bool Storage::ReplaceIndex(SqliteConnection& db, int64_t dbId, int32_t mfn,
-                           std::string_view oldTerms, const IndexEntries& entries,
-                           std::string& storedTerms) {
-  SqliteStatement removePosting = db.Prepare(
-      "DELETE FROM postings WHERE db = ? AND term = ? AND mfn = ? AND tag = ? AND occ = ? AND "
-      "pos = ?");
-  SqliteStatement addPosting =
-      db.Prepare("INSERT OR IGNORE INTO postings VALUES(?, ?, ?, ?, ?, ?)");
-  SqliteStatement count = db.Prepare(
-      "INSERT INTO term_counts VALUES(?, ?, ?) ON CONFLICT(db, term) DO UPDATE SET n = n + "
-      "excluded.n");
-  SqliteStatement dropEmpty =
-      db.Prepare("DELETE FROM term_counts WHERE db = ? AND term = ? AND n <= 0");
-  if (!removePosting.IsValid() || !addPosting.IsValid() || !count.IsValid() || !dropEmpty.IsValid())
-    return false;
-  auto change = [&](SqliteStatement& statement, const IndexTerm& t, int delta) {
-    statement.Reset();
-    statement.BindBlob(2, t.term);
-    statement.Bind(1, dbId).Bind(3, mfn).Bind(4, t.tag).Bind(5, t.occurrence).Bind(6, t.position);
-    if (!statement.Run()) return false;
-    if (sqlite3_changes(db.handle()) == 0) return true;
-    count.Reset();
-    count.Bind(1, dbId).BindBlob(2, t.term).Bind(3, delta);
-    if (!count.Run()) return false;
-    if (delta > 0) return true;
-    dropEmpty.Reset();
-    dropEmpty.Bind(1, dbId).BindBlob(2, t.term);
-    return dropEmpty.Run();
-  };
-  for (const IndexTerm& t : DecodeTerms(oldTerms))
-    if (!change(removePosting, t, -1)) return false;
-  std::vector<IndexTerm> terms = entries.terms;
-  SortUnique(terms);
-  for (const IndexTerm& t : terms)
-    if (!change(addPosting, t, 1)) return false;
-  storedTerms = EncodeTerms(terms);
-
-  int64_t row = dbId * kRowSpan + mfn;
-  SqliteStatement removeText = db.Prepare("DELETE FROM fulltext WHERE rowid = ?");
-  if (!removeText.Bind(1, row).Run()) return false;
-  if (entries.fullText.empty()) return true;
-  SqliteStatement addText = db.Prepare("INSERT INTO fulltext(rowid, body) VALUES(?, ?)");
-  return addText.Bind(1, row).Bind(2, entries.fullText).Run();
-}
-
-WriteOutcome Storage::WriteOne(SqliteConnection& db, int64_t dbId, const StoredRecord& incoming,
-                               const WriteOptions& options, const IndexFunction& index) {
+WriteOutcome Storage::WriteOne(SqliteConnection& db, IndexChanges& changes, int64_t dbId,
+                               const StoredRecord& incoming, const WriteOptions& options,
+                               const IndexFunction& index) {
   WriteOutcome outcome;
   StoredRecord record = incoming;
   std::string oldTerms;
   if (record.mfn < 0) return {Code(ReturnCode::BadMfn), {}};
   if (record.mfn == 0) {
-    SqliteStatement next = db.Prepare("SELECT COALESCE(MAX(mfn), 0) FROM records WHERE db = ?");
-    if (!next.Bind(1, dbId).Step()) return {Code(ReturnCode::StorageFailed), {}};
-    if (next.Int(0) >= INT32_MAX) return {Code(ReturnCode::BadMfn), {}};
-    record.mfn = static_cast<int32_t>(next.Int(0) + 1);
+    CachedStatement next = db.Cached("SELECT COALESCE(MAX(mfn), 0) FROM records WHERE db = ?");
+    if (!next.IsValid() || !next->Bind(1, dbId).Step())
+      return {Code(ReturnCode::StorageFailed), {}};
+    if (next->Int(0) >= INT32_MAX) return {Code(ReturnCode::BadMfn), {}};
+    record.mfn = static_cast<int32_t>(next->Int(0) + 1);
     record.version = 1;
   } else {
-    SqliteStatement query = db.Prepare(
+    CachedStatement query = db.Cached(
         "SELECT status, version, fields, lock_owner, terms FROM records WHERE db = ? AND mfn = ?");
-    query.Bind(1, dbId).Bind(2, record.mfn);
-    if (!query.Step()) return {Code(ReturnCode::RecordAbsent), {}};
-    StoredRecord stored = RecordFromRow(query, record.mfn);
-    std::string owner = query.Text(3);
+    if (!query.IsValid()) return {Code(ReturnCode::StorageFailed), {}};
+    query->Bind(1, dbId).Bind(2, record.mfn);
+    if (!query->Step()) return {Code(ReturnCode::RecordAbsent), {}};
+    StoredRecord stored = RecordFromRow(*query, record.mfn);
+    std::string owner = query->Text(3);
     if ((stored.status & kStatusLocked) != 0 && owner != options.lockOwner)
       return {Code(ReturnCode::RecordLocked), std::move(stored)};
     if (stored.version != record.version)
       return {Code(ReturnCode::VersionConflict), std::move(stored)};
-    oldTerms = query.Text(4);
+    oldTerms = query->Text(4);
     record.version = stored.version + 1;
   }
   record.status &= ~kStatusLocked;
@@ -351,17 +388,18 @@ WriteOutcome Storage::WriteOne(SqliteConnection& db, int64_t dbId, const StoredR
   std::string storedTerms(oldTerms);
   if (options.actualize) {
     IndexEntries entries = index ? index(record) : IndexEntries{};
-    if (!ReplaceIndex(db, dbId, record.mfn, oldTerms, entries, storedTerms))
+    if (!ReplaceIndex(db, changes, dbId, record.mfn, oldTerms, entries, storedTerms))
       return {Code(ReturnCode::StorageFailed), {}};
   }
-  SqliteStatement put = db.Prepare(
+  CachedStatement put = db.Cached(
       "INSERT OR REPLACE INTO records(db, mfn, status, version, fields, lock_owner, actualized, "
       "terms) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
-  put.Bind(1, dbId).Bind(2, record.mfn).Bind(3, record.status).Bind(4, record.version);
-  put.BindBlob(5, EncodeFields(record.fields));
-  put.Bind(6, options.keepLock ? std::string_view(options.lockOwner) : std::string_view());
-  put.Bind(7, options.actualize ? 1 : 0).BindBlob(8, storedTerms);
-  if (!put.Run()) return {Code(ReturnCode::StorageFailed), {}};
+  if (!put.IsValid()) return {Code(ReturnCode::StorageFailed), {}};
+  put->Bind(1, dbId).Bind(2, record.mfn).Bind(3, record.status).Bind(4, record.version);
+  put->BindBlob(5, EncodeFields(record.fields));
+  put->Bind(6, options.keepLock ? std::string_view(options.lockOwner) : std::string_view());
+  put->Bind(7, options.actualize ? 1 : 0).BindBlob(8, storedTerms);
+  if (!put->Run()) return {Code(ReturnCode::StorageFailed), {}};
   outcome.record = std::move(record);
   return outcome;
 }
@@ -386,18 +424,15 @@ std::vector<WriteOutcome> Storage::WriteRecords(std::string_view database,
   if (!id) return failAll(ReturnCode::UnknownDatabase);
   std::lock_guard lock(writeMutex_);
   std::vector<WriteOutcome> outcomes;
+  // The index changes of the whole batch are written once, before the
+  // commit; a failed record fails the batch, so none of them is kept then.
+  IndexChanges changes(*db, *id);
   bool ok = InTransaction(*db, [&] {
     for (const StoredRecord& record : records) {
-      // Each record is its own savepoint, so a failed one leaves no half-written index.
-      if (!db->Execute("SAVEPOINT one")) return false;
-      outcomes.push_back(WriteOne(*db, *id, record, options, index));
-      if (outcomes.back().code == Code(ReturnCode::StorageFailed)) {
-        db->Execute("ROLLBACK TO one");
-        return false;
-      }
-      if (!db->Execute("RELEASE one")) return false;
+      outcomes.push_back(WriteOne(*db, changes, *id, record, options, index));
+      if (outcomes.back().code == Code(ReturnCode::StorageFailed)) return false;
     }
-    return true;
+    return changes.Flush();
   });
   if (!ok) return failAll(ReturnCode::StorageFailed);
   return outcomes;
@@ -405,32 +440,99 @@ std::vector<WriteOutcome> Storage::WriteRecords(std::string_view database,
 
 bool Storage::Reindex(std::string_view database, const IndexFunction& index) {
   Lease db(*this);
-  if (!db) return false;
+  Lease reader(*this);
+  if (!db || !reader) return false;
   std::optional<int64_t> id = DatabaseId(*db, database);
   if (!id) return false;
   std::lock_guard lock(writeMutex_);
-  return InTransaction(*db, [&] {
-    SqliteStatement clear = db->Prepare("DELETE FROM postings WHERE db = ?");
-    SqliteStatement clearCounts = db->Prepare("DELETE FROM term_counts WHERE db = ?");
+  SetCache(*db, kBulkCacheKib);
+  bool ok = InTransaction(*db, [&] {
     SqliteStatement clearText = db->Prepare("DELETE FROM fulltext WHERE rowid BETWEEN ? AND ?");
-    if (!clear.Bind(1, *id).Run() || !clearCounts.Bind(1, *id).Run() ||
-        !clearText.Bind(1, *id * kRowSpan).Bind(2, *id * kRowSpan + kRowSpan - 1).Run())
+    SqliteStatement fresh = db->Prepare("DELETE FROM stale_indexes WHERE db = ?");
+    if (!ClearIndex(*db, *id) || !fresh.Bind(1, *id).Run() ||
+        !clearText.Bind(1, FullTextRow(*id, 0)).Bind(2, FullTextRow(*id, 0) + kRowSpan - 1).Run())
       return false;
-    SqliteStatement all =
-        db->Prepare("SELECT status, version, fields, mfn FROM records WHERE db = ? ORDER BY mfn");
+    // The records are read and indexed on the helper thread, on a
+    // connection of their own that sees them as committed.
+    SqliteStatement all = reader->Prepare(
+        "SELECT status, version, fields, mfn FROM records WHERE db = ? ORDER BY mfn");
     all.Bind(1, *id);
     SqliteStatement put =
         db->Prepare("UPDATE records SET terms = ?, actualized = 1 WHERE db = ? AND mfn = ?");
-    while (all.Step()) {
-      StoredRecord record = RecordFromRow(all, static_cast<int32_t>(all.Int(3)));
-      std::string terms;
-      if (!ReplaceIndex(*db, *id, record.mfn, "", index(record), terms)) return false;
+    IndexBuilder builder(*db, *id);
+    ReadAhead<BulkRecord> ahead(
+        [&]() -> std::optional<BulkRecord> {
+          if (!all.Step()) return std::nullopt;
+          return PrepareBulk(RecordFromRow(all, static_cast<int32_t>(all.Int(3))), index);
+        },
+        kBulkBatch, kBulkBatches);
+    while (std::optional<BulkRecord> bulk = ahead.Next()) {
+      if (!AddBulkIndex(*db, builder, *id, *bulk)) return false;
       put.Reset();
-      put.BindBlob(1, terms).Bind(2, *id).Bind(3, record.mfn);
+      put.BindBlob(1, bulk->storedTerms).Bind(2, *id).Bind(3, bulk->record.mfn);
       if (!put.Run()) return false;
     }
-    return all.Done();
+    return all.Done() && builder.Finish();
   });
+  SetCache(*db, kDefaultCacheKib);
+  return ok;
+}
+
+std::optional<int64_t> Storage::LoadRecords(std::string_view database, const RecordSource& next,
+                                            const IndexFunction& index) {
+  Lease db(*this);
+  if (!db) return std::nullopt;
+  std::optional<int64_t> id = DatabaseId(*db, database);
+  if (!id) return std::nullopt;
+  std::lock_guard lock(writeMutex_);
+  SetCache(*db, kBulkCacheKib);
+  int32_t made = 0;
+  int64_t loaded = 0;
+  bool full = false;
+  bool ok = InTransaction(*db, [&] {
+    SqliteStatement any = db->Prepare("SELECT 1 FROM records WHERE db = ? LIMIT 1");
+    if (any.Bind(1, *id).Step() || !any.Done()) return false;
+    SqliteStatement put = db->Prepare(
+        "INSERT INTO records(db, mfn, status, version, fields, lock_owner, actualized, terms) "
+        "VALUES(?, ?, ?, 1, ?, '', 1, ?)");
+    IndexBuilder builder(*db, *id);
+    ReadAhead<BulkRecord> ahead(
+        [&]() -> std::optional<BulkRecord> {
+          std::optional<StoredRecord> record = next();
+          if (!record) return std::nullopt;
+          if (made == INT32_MAX - 1) {
+            full = true;
+            return std::nullopt;
+          }
+          record->mfn = ++made;
+          record->version = 1;
+          record->status &= ~kStatusLocked;
+          for (Field& field : record->fields) field.value = CleanValue(field.value);
+          return PrepareBulk(std::move(*record), index);
+        },
+        kBulkBatch, kBulkBatches);
+    while (std::optional<BulkRecord> bulk = ahead.Next()) {
+      if (!AddBulkIndex(*db, builder, *id, *bulk)) return false;
+      put.Reset();
+      put.Bind(1, *id).Bind(2, bulk->record.mfn).Bind(3, bulk->record.status);
+      if (!put.BindBlob(4, bulk->fields).BindBlob(5, bulk->storedTerms).Run()) return false;
+      ++loaded;
+    }
+    return !full && builder.Finish();
+  });
+  SetCache(*db, kDefaultCacheKib);
+  if (!ok) return std::nullopt;
+  return loaded;
+}
+
+std::vector<std::string> Storage::StaleIndexes() {
+  std::vector<std::string> names;
+  Lease db(*this);
+  if (!db) return names;
+  SqliteStatement query = db->Prepare(
+      "SELECT name FROM databases WHERE id IN (SELECT db FROM stale_indexes) ORDER BY name");
+  while (query.Step()) names.push_back(query.Text(0));
+  return names;
 }
 
 void Storage::ReleaseLocks(std::string_view owner) {
@@ -472,34 +574,50 @@ bool Storage::TermExists(std::string_view database, std::string_view term) {
 
 std::vector<Posting> Storage::Postings(std::string_view database, std::string_view term,
                                        bool truncated, size_t limit) {
-  std::vector<Posting> postings;
   Lease db(*this);
-  if (!db) return postings;
+  if (!db) return {};
   std::optional<int64_t> id = DatabaseId(*db, database);
-  if (!id) return postings;
-  SqliteStatement query(nullptr);
-  if (truncated) {
-    // Every term with the prefix: from the prefix up to the prefix followed by byte 0xFF.
-    std::string upper(term);
-    upper += '\xFF';
-    query = db->Prepare(
-        "SELECT mfn, tag, occ, pos FROM postings WHERE db = ? AND term >= ? AND term < ?");
-    query.Bind(1, *id).BindBlob(2, term).BindBlob(3, upper);
-  } else {
-    query = db->Prepare(
-        "SELECT mfn, tag, occ, pos FROM postings WHERE db = ? AND term = ? "
-        "ORDER BY mfn, tag, occ, pos");
-    query.Bind(1, *id).BindBlob(2, term);
+  if (!id) return {};
+  return SqliteTermIndex(*db, *id)
+      .AllPostings(term, truncated, limit)
+      .value_or(std::vector<Posting>{});
+}
+
+// A term index read inside one read transaction on a borrowed connection.
+class Storage::SnapshotIndex : public TermIndex {
+ public:
+  // Opens the read transaction; the database id is looked up inside it.
+  explicit SnapshotIndex(std::unique_ptr<Lease> lease) : lease_(std::move(lease)) { Run("BEGIN"); }
+  ~SnapshotIndex() override { Run("COMMIT"); }
+  SqliteConnection& db() { return **lease_; }
+  void Read(int64_t dbId) { index_.emplace(db(), dbId); }
+
+  std::optional<MfnSet> Records(std::string_view term, bool truncated) override {
+    return index_->Records(term, truncated);
   }
-  while (query.Step()) {
-    postings.push_back({static_cast<int32_t>(query.Int(0)), static_cast<int32_t>(query.Int(1)),
-                        static_cast<int32_t>(query.Int(2)), static_cast<int32_t>(query.Int(3))});
+  std::optional<std::vector<Posting>> Postings(std::string_view term, bool truncated,
+                                               const MfnSet& within) override {
+    return index_->Postings(term, truncated, within);
   }
-  // One term's rows arrive in key order, which is posting order already;
-  // several terms' rows need merging.
-  if (truncated) std::sort(postings.begin(), postings.end());
-  if (limit > 0 && postings.size() > limit) postings.resize(limit);
-  return postings;
+
+ private:
+  void Run(std::string_view sql) {
+    CachedStatement statement = db().Cached(sql);
+    if (statement.IsValid()) statement->Run();
+  }
+
+  std::unique_ptr<Lease> lease_;
+  std::optional<SqliteTermIndex> index_;
+};
+
+std::unique_ptr<TermIndex> Storage::SearchIndex(std::string_view database) {
+  auto lease = std::make_unique<Lease>(*this);
+  if (!*lease) return nullptr;
+  auto index = std::make_unique<SnapshotIndex>(std::move(lease));
+  std::optional<int64_t> id = DatabaseId(index->db(), database);
+  if (!id) return nullptr;
+  index->Read(*id);
+  return index;
 }
 
 std::optional<std::vector<FullTextHit>> Storage::FullText(std::string_view database,
@@ -551,6 +669,24 @@ bool Storage::HashPlainPasswords(SqliteConnection& db, std::string& error) {
   // empties the log, which may still hold pages from before.
   db.Execute("PRAGMA wal_checkpoint(TRUNCATE)");
   convertedUsers_ = converted;
+  return true;
+}
+
+// A file made before the term index kept one row per posting in the table
+// `postings`, which nothing reads any more. It is dropped with the term
+// counts that went with it, and every database is marked for a rebuild
+// from its records.
+bool Storage::DropPostingRows(SqliteConnection& db, std::string& error) {
+  if (!HasTable(db, "postings")) return true;
+  std::lock_guard lock(writeMutex_);
+  bool ok = InTransaction(db, [&] {
+    return db.Execute("DROP TABLE postings") && db.Execute("DELETE FROM term_counts") &&
+           db.Execute("INSERT OR IGNORE INTO stale_indexes SELECT id FROM databases");
+  });
+  if (!ok) {
+    error = "не удалось перевести словарь на новое устройство: " + db.LastError();
+    return false;
+  }
   return true;
 }
 

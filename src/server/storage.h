@@ -1,7 +1,8 @@
 // The catalogue storage: one SQLite file (WAL journal, full synchronisation)
-// holding every database's records, its dictionary of terms with postings,
-// its full-text index (FTS5), the users and the settings text sent at
-// registration. docs/server-storage.md describes the tables.
+// holding every database's records, its term index (compressed MFN sets and
+// postings per term and chunk of MFNs, index_store.h), its full-text index
+// (FTS5), the users and the settings text sent at registration.
+// docs/server-storage.md describes the tables.
 //
 // Thread-safe: every call borrows a connection from a pool; writes are
 // serialised and committed before the call returns, so a write that
@@ -19,19 +20,14 @@
 #include <string_view>
 #include <vector>
 
+#include "server/index_store.h"
 #include "server/indexer.h"
+#include "server/posting.h"
 #include "server/sqlite.h"
 #include "server/stored_record.h"
+#include "server/term_index.h"
 
 namespace talor::server {
-
-struct Posting {
-  int32_t mfn = 0;
-  int32_t tag = 0;
-  int32_t occurrence = 0;
-  int32_t position = 0;
-  auto operator<=>(const Posting&) const = default;
-};
 
 struct TermCount {
   std::string term;
@@ -73,6 +69,8 @@ struct WriteOutcome {
 
 // Builds the index entries of a record of the database being written.
 using IndexFunction = std::function<IndexEntries(const StoredRecord&)>;
+// Gives the next record to load, or nullopt when there are no more.
+using RecordSource = std::function<std::optional<StoredRecord>()>;
 
 struct FullTextHit {
   int32_t mfn = 0;
@@ -85,6 +83,8 @@ class Storage {
   // A file whose users still have plain-text passwords (made before they
   // were hashed) has them replaced by hashes first, all in one transaction,
   // with the old bytes overwritten; convertedUsers() tells how many.
+  // A file with the earlier dictionary (one row per posting) loses it, and
+  // its databases are listed by StaleIndexes() until Reindex rebuilds them.
   static std::unique_ptr<Storage> Open(const std::string& file, std::string& error);
   ~Storage();
 
@@ -111,8 +111,22 @@ class Storage {
   std::vector<WriteOutcome> WriteRecords(std::string_view database,
                                          const std::vector<StoredRecord>& records,
                                          const WriteOptions& options, const IndexFunction& index);
-  // Rebuilds the dictionary and full text of every record of a database.
+  // Fills a database that holds no records yet, in bulk and in one
+  // transaction: the records get MFNs from 1 and version 1, and their
+  // dictionary and full text are built with them, each term's chunk
+  // written once. `next` and `index` run on a helper thread, one call at a
+  // time, while this thread writes. Gives the number of records loaded;
+  // nullopt, with nothing kept, when the database holds records already or
+  // on a storage failure.
+  std::optional<int64_t> LoadRecords(std::string_view database, const RecordSource& next,
+                                     const IndexFunction& index);
+  // Rebuilds the dictionary and full text of every record of a database,
+  // in bulk and in one transaction; `index` runs on a helper thread, one
+  // call at a time.
   bool Reindex(std::string_view database, const IndexFunction& index);
+  // The databases whose dictionary was dropped by an upgrade of the file
+  // and awaits Reindex.
+  std::vector<std::string> StaleIndexes();
   // Clears every lock held by `owner`.
   void ReleaseLocks(std::string_view owner);
 
@@ -123,9 +137,14 @@ class Storage {
                                bool forward);
   bool TermExists(std::string_view database, std::string_view term);
   // Postings of one term, or of every term starting with `term` when
-  // `truncated`, sorted. At most `limit` postings when limit > 0.
+  // `truncated`, sorted. At most `limit` postings when limit > 0. Empty
+  // when the index cannot be read.
   std::vector<Posting> Postings(std::string_view database, std::string_view term, bool truncated,
                                 size_t limit = 0);
+  // The term index of `database` for one search, read at one snapshot
+  // while the returned object lives (it holds a connection: keep it short).
+  // nullptr for an unknown database or when no connection can be had.
+  std::unique_ptr<TermIndex> SearchIndex(std::string_view database);
 
   // Records matching an FTS5 query, best first, at most `limit`.
   // nullopt when the query does not parse.
@@ -152,15 +171,16 @@ class Storage {
 
  private:
   class Lease;
+  class SnapshotIndex;
   explicit Storage(std::string file) : file_(std::move(file)) {}
   std::unique_ptr<SqliteConnection> Acquire();
   void Release(std::unique_ptr<SqliteConnection> connection);
   std::optional<int64_t> DatabaseId(SqliteConnection& db, std::string_view name);
-  WriteOutcome WriteOne(SqliteConnection& db, int64_t dbId, const StoredRecord& record,
-                        const WriteOptions& options, const IndexFunction& index);
-  bool ReplaceIndex(SqliteConnection& db, int64_t dbId, int32_t mfn, std::string_view oldTerms,
-                    const IndexEntries& entries, std::string& storedTerms);
+  WriteOutcome WriteOne(SqliteConnection& db, IndexChanges& changes, int64_t dbId,
+                        const StoredRecord& record, const WriteOptions& options,
+                        const IndexFunction& index);
   bool HashPlainPasswords(SqliteConnection& db, std::string& error);
+  bool DropPostingRows(SqliteConnection& db, std::string& error);
   UserChange ChangeUsers(std::string_view sql, const User& user);
 
   // Constant after construction.
