@@ -254,8 +254,8 @@ class Bench {
     Temporary().Add(workDir_);
     session_ = std::make_unique<NavigatorSession>(loop_, ui_, config_, messages_);
     if (session_->Login() != LoginResult::Registered) Fail("login refused");
-    std::string error;
-    if (!session_->Start(view_, printView_, chrome_, workDir_, error)) Fail(error);
+    if (Status started = session_->Start(view_, printView_, chrome_, workDir_); !started.ok())
+      Fail(started.message());
   }
 
   // Shows `url` and returns the seconds it took.

@@ -132,9 +132,9 @@ int RunRenderCommand(int argc, char** argv) {
     return kExitFailed;
   }
 
-  std::string error;
-  if (!core.Start(view, printView, chrome, WorkDirectory(paths, files.localConfig), error)) {
-    std::fprintf(stderr, "talor-navigator: %s\n", error.c_str());
+  if (Status started = core.Start(view, printView, chrome, WorkDirectory(paths, files.localConfig));
+      !started.ok()) {
+    std::fprintf(stderr, "talor-navigator: %s\n", started.message().c_str());
     return kExitFailed;
   }
   if (options.steps.empty()) options.steps.push_back({core.TakeFirstPage().url, ""});

@@ -31,14 +31,12 @@ NavigatorSession::~NavigatorSession() {
   }
 }
 
-bool NavigatorSession::Start(PageView& view, PageView& printView, NavigatorChrome& chrome,
-                             std::string workDirectory, std::string& error) {
+Status NavigatorSession::Start(PageView& view, PageView& printView, NavigatorChrome& chrome,
+                               std::string workDirectory) {
   std::error_code failure;
   std::filesystem::create_directories(workDirectory, failure);
-  if (!std::filesystem::is_directory(workDirectory, failure)) {
-    error = "Не удалось создать рабочую папку " + workDirectory;
-    return false;
-  }
+  if (!std::filesystem::is_directory(workDirectory, failure))
+    return Status::Error("Не удалось создать рабочую папку " + workDirectory);
   settings_ = ApplyServerSettings(serverSettings_, transport_, formatServices_);
   engineStarted_ = true;
   safety_ = SafetyPolicy(ReadSafetyRules(config_, PathContext::ForThisProcess(), workDirectory));
@@ -46,7 +44,7 @@ bool NavigatorSession::Start(PageView& view, PageView& printView, NavigatorChrom
   navigator_ = std::make_unique<Navigator>(NavigatorParts{loop_, ui_, commands_, connection_,
                                                           settings_, view, printView, chrome,
                                                           std::move(workDirectory)});
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace talor

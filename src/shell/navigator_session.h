@@ -23,6 +23,7 @@
 #include "shell/navigator_start.h"
 #include "shell/session.h"
 #include "shell/session_format_services.h"
+#include "text/status.h"
 
 namespace talor {
 
@@ -41,10 +42,10 @@ class NavigatorSession {
   // After a good login: applies the server-provided settings and creates the
   // navigator over `view` and `printView`, its work files in `workDirectory`
   // (created when missing; ends in `/`). The safety rules of section [Safety]
-  // are read here and handed to the format engine. False, with a Russian
-  // `error`, when the work directory cannot be made.
-  bool Start(PageView& view, PageView& printView, NavigatorChrome& chrome,
-             std::string workDirectory, std::string& error);
+  // are read here and handed to the format engine. An error in Russian when
+  // the work directory cannot be made.
+  Status Start(PageView& view, PageView& printView, NavigatorChrome& chrome,
+               std::string workDirectory);
 
   // The first page of the run (see TakeFirstPage).
   FirstPage TakeFirstPage() { return talor::TakeFirstPage(config_, serverSettings_); }

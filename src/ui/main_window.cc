@@ -52,10 +52,9 @@ void MainWindow::StartTimerTimer() {
     ShowReturnButton(true);
   }
 
-  std::string error;
-  if (!core_.Start(view_, printView_, chrome_, workDirectory_, error)) {
+  if (Status started = core_.Start(view_, printView_, chrome_, workDirectory_); !started.ok()) {
     window_.CloseSplash();
-    ShowErrorBox(ui_, messages_.Text(message::kErrorCaption), error);
+    ShowErrorBox(ui_, messages_.Text(message::kErrorCaption), started.message());
     Close();
     return;
   }

@@ -34,9 +34,8 @@ class SessionFavoritesTest : public ::testing::Test {
     target_ = std::make_unique<SessionFavoritesNavigator>(*session_);
     favorites_ = std::make_unique<FavoritesHistory>(*target_, view_, messages_);
     chrome_ = std::make_unique<FavoritesChrome>(plainChrome_, *favorites_);
-    std::string error;
-    ASSERT_TRUE(session_->Start(pageView_, printView_, *chrome_, dir_.File("work/"), error))
-        << error;
+    Status started = session_->Start(pageView_, printView_, *chrome_, dir_.File("work/"));
+    ASSERT_TRUE(started.ok()) << started.message();
     favorites_->LoadFavorites(config_, session_->serverSettings());
   }
   void TearDown() override {

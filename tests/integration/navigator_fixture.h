@@ -54,8 +54,8 @@ class NavigatorTest : public DemoServerTest {
     workDir_ = std::string(mkdtemp(pattern.data())) + "/";
     core_ = std::make_unique<NavigatorSession>(loop_, ui_, config_, messages_);
     ASSERT_EQ(core_->Login(), LoginResult::Registered);
-    std::string error;
-    ASSERT_TRUE(core_->Start(view_, printView_, chrome_, workDir_, error)) << error;
+    Status started = core_->Start(view_, printView_, chrome_, workDir_);
+    ASSERT_TRUE(started.ok()) << started.message();
   }
   void TearDown() override {
     core_.reset();

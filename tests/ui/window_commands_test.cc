@@ -152,9 +152,8 @@ class WindowCommandsTest : public ::testing::Test {
     dir_.Write("a.html", "<html><head><title>A</title></head><body>A</body></html>");
     dir_.Write("b b.html", "<html><body>B</body></html>");
     session_ = std::make_unique<NavigatorSession>(loop_, ui_, config_, messages_);
-    std::string error;
-    ASSERT_TRUE(session_->Start(pageView_, printView_, chrome_, dir_.File("work/"), error))
-        << error;
+    Status started = session_->Start(pageView_, printView_, chrome_, dir_.File("work/"));
+    ASSERT_TRUE(started.ok()) << started.message();
     commands_ = std::make_unique<WindowCommands>(WindowCommandParts{
         ui_, messages_, session_->navigator(), pageView_, chrome_, dir_.File("work/")});
   }
