@@ -1,6 +1,10 @@
 // R: full-text search over the FTS5 index.
 
 #include <algorithm>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "server/format_loader.h"
 #include "server/return_codes.h"
@@ -51,6 +55,58 @@ std::string Stem(const std::string& word) {
   return AnsiToUtf8(std::string_view(ansi).substr(0, ansi.size() - static_cast<size_t>(cut)));
 }
 
+// What the settings line asks for: the query words (upper case, without stop
+// words, one-letter words and repeats), whether to cut their endings, the
+// greatest distance between them (-1: any) and the most hits to give.
+struct FullTextRequest {
+  std::vector<std::string> words;
+  bool morphology = false;
+  int distance = -1;
+  int limit = kDefaultLimit;
+};
+
+FullTextRequest ReadFullTextRequest(std::string_view line, const std::set<std::string>& stopWords) {
+  std::vector<std::string> settings = SplitSettings(line);
+  settings.resize(std::max<size_t>(settings.size(), kLimit + 1));
+  FullTextRequest request;
+  request.morphology = settings[kMorphology] == "1";
+  request.distance = ParseInt(settings[kDistance]).value_or(-1);
+  request.limit = ParseInt(settings[kLimit]).value_or(kDefaultLimit);
+  if (request.limit < 1 || request.limit > kMaxLimit) request.limit = kDefaultLimit;
+  const std::string query = settings[kQuery] + " " + settings[kSecondQuery];
+  for (std::string_view word : SplitIndexWords(query)) {
+    std::string upper = NormalizeTerm(word);
+    if (stopWords.contains(upper) || upper.size() < 2) continue;
+    if (std::find(request.words.begin(), request.words.end(), upper) != request.words.end())
+      continue;
+    if (request.words.size() < kMaxQueryWords) request.words.push_back(upper);
+  }
+  return request;
+}
+
+// The FTS5 match expression of the words (a stem is a prefix query; with a
+// distance the words must be that near), and the marks that the answer's
+// lines carry for highlighting: the words joined by `+`, a stem ending in `$`.
+struct FullTextQuery {
+  std::string match;
+  std::string marks;
+};
+
+FullTextQuery BuildFullTextQuery(const FullTextRequest& request) {
+  FullTextQuery query;
+  for (const std::string& word : request.words) {
+    std::string stem = request.morphology ? Stem(word) : word;
+    bool truncated = stem != word;
+    if (!query.match.empty()) query.match += ' ';
+    query.match += '"' + stem + '"' + (truncated ? "*" : "");
+    if (!query.marks.empty()) query.marks += '+';
+    query.marks += stem + (truncated ? "$" : "");
+  }
+  if (request.distance >= 0 && request.words.size() > 1)
+    query.match = "NEAR(" + query.match + ", " + std::to_string(request.distance) + ")";
+  return query;
+}
+
 }  // namespace
 
 // R: database, expression, portion, first hit, format, "0", "0", optional
@@ -64,42 +120,16 @@ Answer Service::FullTextSearch(Call& call) {
   std::optional<int32_t> portion = ParseInt(request.Parameter(2));
   std::optional<int32_t> first = ParseInt(request.Parameter(3));
   if (!portion || !first) return CodeAnswer(Code(ReturnCode::BadParameters));
-  std::vector<std::string> settings = SplitSettings(request.Parameter(8));
-  settings.resize(std::max<size_t>(settings.size(), kLimit + 1));
-  bool morphology = settings[kMorphology] == "1";
-  int distance = ParseInt(settings[kDistance]).value_or(-1);
-  int limit = ParseInt(settings[kLimit]).value_or(kDefaultLimit);
-  if (limit < 1 || limit > kMaxLimit) limit = kDefaultLimit;
-
-  std::set<std::string> stopWords = StopWords(database);
-  std::vector<std::string> words;
-  std::string query = settings[kQuery] + " " + settings[kSecondQuery];
-  for (std::string_view word : SplitIndexWords(query)) {
-    std::string upper = NormalizeTerm(word);
-    if (stopWords.contains(upper) || upper.size() < 2) continue;
-    if (std::find(words.begin(), words.end(), upper) != words.end()) continue;
-    if (words.size() < kMaxQueryWords) words.push_back(upper);
-  }
-  if (words.empty()) {
+  const FullTextRequest query = ReadFullTextRequest(request.Parameter(8), StopWords(database));
+  if (query.words.empty()) {
     Answer answer = CodeAnswer(Code(ReturnCode::Ok));
     answer.lines.Add("0");
     return answer;
   }
+  const FullTextQuery fts = BuildFullTextQuery(query);
 
-  std::string fts;
-  std::string marks;
-  for (const std::string& word : words) {
-    std::string stem = morphology ? Stem(word) : word;
-    bool truncated = stem != word;
-    if (!fts.empty()) fts += ' ';
-    fts += '"' + stem + '"' + (truncated ? "*" : "");
-    if (!marks.empty()) marks += '+';
-    marks += stem + (truncated ? "$" : "");
-  }
-  if (distance >= 0 && words.size() > 1)
-    fts = "NEAR(" + fts + ", " + std::to_string(distance) + ")";
-
-  std::optional<std::vector<FullTextHit>> hits = storage_.FullText(database, fts, limit);
+  std::optional<std::vector<FullTextHit>> hits =
+      storage_.FullText(database, fts.match, query.limit);
   if (!hits) return CodeAnswer(Code(ReturnCode::SearchSyntax));
   std::vector<int32_t> mfns;
   for (const FullTextHit& hit : *hits) mfns.push_back(hit.mfn);
@@ -128,7 +158,7 @@ Answer Service::FullTextSearch(Call& call) {
     std::string text;
     if (std::optional<StoredRecord> record = LoadRecord(database, mfns[i]))
       text = FormatLine(*record, database, format);
-    answer.lines.Add(std::to_string(mfns[i]) + "#" + marks + "#" + text, mfns[i]);
+    answer.lines.Add(std::to_string(mfns[i]) + "#" + fts.marks + "#" + text, mfns[i]);
   }
   return answer;
 }
