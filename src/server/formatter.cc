@@ -11,9 +11,11 @@ namespace talor::server {
 
 namespace {
 
-// Bounds the work of one format: nested groups and repeat passes.
+// Bounds the work of one format: nested groups, the repeat passes of one
+// group, and the passes of all groups together (nested groups multiply).
 constexpr int kMaxGroupDepth = 8;
 constexpr int kMaxRepeats = 10000;
+constexpr int kMaxPasses = 100000;
 
 // The value of subfield `code` (case-insensitive) of `value`; the leading
 // part for '*'; the whole value for 0.
@@ -154,14 +156,17 @@ class Runner {
   }
 
   // group -> '(' sequence ')': repeated once per occurrence until a pass
-  // prints no field.
+  // prints no field of its own. What a nested group prints does not count
+  // for the enclosing group's pass: it repeats by its own occurrences, so
+  // counting it would repeat the enclosing group without end.
   bool Group(size_t& pos, int depth) {
     if (depth >= kMaxGroupDepth) return false;
+    const bool outerPrinted = printed_;
     size_t start = pos + 1;
     size_t end = start;
     for (int repeat = 1; repeat <= kMaxRepeats; ++repeat) {
+      if (++passes_ > kMaxPasses) return false;
       size_t at = start;
-      bool outerPrinted = printed_;
       printed_ = false;
       size_t mark = out_.size();
       size_t markColumn = column_;
@@ -171,11 +176,10 @@ class Runner {
       if (!printed_) {
         out_.resize(mark);
         column_ = markColumn;
-        printed_ = outerPrinted;
         break;
       }
-      printed_ = true;
     }
+    printed_ = outerPrinted;
     pos = end;
     return true;
   }
@@ -222,6 +226,7 @@ class Runner {
   std::string out_;
   size_t column_ = 0;
   bool printed_ = false;
+  int passes_ = 0;
 };
 
 }  // namespace

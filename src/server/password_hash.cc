@@ -12,12 +12,18 @@ bool SodiumReady() {
   return ready;
 }
 
+// The library takes the password as a pointer and a length and requires
+// the pointer even for no bytes; an empty view may have none.
+const char* PasswordBytes(std::string_view password) {
+  return password.empty() ? "" : password.data();
+}
+
 }  // namespace
 
 std::optional<std::string> HashPassword(std::string_view password) {
   if (!SodiumReady()) return std::nullopt;
   char hash[crypto_pwhash_STRBYTES];
-  if (crypto_pwhash_str(hash, password.data(), password.size(), kPasswordPasses,
+  if (crypto_pwhash_str(hash, PasswordBytes(password), password.size(), kPasswordPasses,
                         kPasswordMemoryBytes) != 0)
     return std::nullopt;
   return std::string(hash);
@@ -28,7 +34,8 @@ bool VerifyPassword(std::string_view hash, std::string_view password) {
   // The library reads the hash as a terminated string of at most
   // crypto_pwhash_STRBYTES bytes.
   std::string terminated(hash);
-  return crypto_pwhash_str_verify(terminated.c_str(), password.data(), password.size()) == 0;
+  return crypto_pwhash_str_verify(terminated.c_str(), PasswordBytes(password), password.size()) ==
+         0;
 }
 
 bool IsPasswordHash(std::string_view text) {

@@ -65,5 +65,25 @@ TEST(BasicFormatterTest, DeepGroupsAreBounded) {
   EXPECT_EQ(Format(deep), "error " + std::to_string(Code(ReturnCode::FormatFailed)));
 }
 
+// A nested group repeats by its own occurrences. Counting what it printed
+// as printed by the enclosing group's pass made that group repeat to its
+// limit, and nested groups multiplied the limits into a hang.
+TEST(BasicFormatterTest, NestedGroupsRepeatByTheirOwnOccurrences) {
+  EXPECT_EQ(Format("(v610' '(v200^a/))"), "war War and peace\r\nhistory War and peace");
+  EXPECT_EQ(Format("((v610/)v999)"), "");
+  EXPECT_EQ(Format(",((v200((v200/)v2/)v200/),(v2\x07n"),
+            "error " + std::to_string(Code(ReturnCode::FormatFailed)));
+}
+
+TEST(BasicFormatterTest, PassesOfNestedGroupsAreBoundedTogether) {
+  StoredRecord record{1, 0, 1, {}};
+  for (int i = 0; i < 12; ++i) record.fields.push_back({1, "x"});
+  BasicFormatter formatter;
+  // 13 passes a level, seven levels: far more passes than one format may take.
+  FormatOutput output = formatter.Format(record, "DEMO", "(v1(v1(v1(v1(v1(v1(v1)))))))");
+  EXPECT_EQ(output.code, Code(ReturnCode::FormatFailed));
+  EXPECT_EQ(formatter.Format(record, "DEMO", "(v1(v1))").text.size(), 12u * 13u);
+}
+
 }  // namespace
 }  // namespace talor::server

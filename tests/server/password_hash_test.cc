@@ -49,5 +49,18 @@ TEST(PasswordHashTest, TextsThatAreNotHashesVerifyNothing) {
   EXPECT_FALSE(IsPasswordHash("$argon2i$v=19$m=4096,t=3,p=1$c2FsdHNhbHQ$aGFzaA"));
 }
 
+// A request without its password parameter hands over an empty view
+// without bytes; the library must still be given a pointer.
+TEST(PasswordHashTest, AnEmptyPasswordWithoutBytesIsHashedAndVerified) {
+  std::optional<std::string> hash = HashPassword(std::string_view());
+  ASSERT_TRUE(hash);
+  EXPECT_TRUE(VerifyPassword(*hash, std::string_view()));
+  EXPECT_TRUE(VerifyPassword(*hash, ""));
+  EXPECT_FALSE(VerifyPassword(*hash, "x"));
+  std::optional<std::string> other = HashPassword("pw");
+  ASSERT_TRUE(other);
+  EXPECT_FALSE(VerifyPassword(*other, std::string_view()));
+}
+
 }  // namespace
 }  // namespace talor::server
