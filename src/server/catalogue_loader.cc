@@ -168,9 +168,13 @@ LoadReport InitDataDirectory(const fs::path& dataDir, const fs::path& source,
   return report;
 }
 
-LoadReport RebuildStaleIndexes(Storage& storage, Service& service) {
+namespace {
+
+// Rebuilds the dictionaries of `names` from their records.
+LoadReport ReindexDatabases(Storage& storage, Service& service,
+                            const std::vector<std::string>& names) {
   LoadReport report;
-  for (const std::string& name : storage.StaleIndexes()) {
+  for (const std::string& name : names) {
     if (!storage.Reindex(name, service.IndexFor(name))) {
       report.message = "Не удалось перестроить словарь базы " + name;
       return report;
@@ -182,21 +186,18 @@ LoadReport RebuildStaleIndexes(Storage& storage, Service& service) {
   return report;
 }
 
+}  // namespace
+
+LoadReport RebuildStaleIndexes(Storage& storage, Service& service) {
+  return ReindexDatabases(storage, service, storage.StaleIndexes());
+}
+
 LoadReport ReindexDataDirectory(const fs::path& dataDir, Formatter& formatter) {
   LoadReport report;
   std::unique_ptr<Storage> storage = OpenStorage(dataDir, formatter, report.message);
   if (!storage) return report;
   Service service(*storage, CatalogueFiles(dataDir), formatter, ServiceOptions{});
-  for (const std::string& name : storage->Databases()) {
-    if (!storage->Reindex(name, service.IndexFor(name))) {
-      report.message = "Не удалось перестроить словарь базы " + name;
-      return report;
-    }
-    ++report.databases;
-  }
-  report.ok = true;
-  report.message = "Перестроено баз данных: " + std::to_string(report.databases);
-  return report;
+  return ReindexDatabases(*storage, service, storage->Databases());
 }
 
 }  // namespace talor::server
