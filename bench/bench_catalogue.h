@@ -90,10 +90,9 @@ inline std::filesystem::path BenchDataDirectory(int records) {
 // The reference server's service over a data directory, in this process.
 struct CatalogueService {
   explicit CatalogueService(std::filesystem::path dir) : dataDir(std::move(dir)) {
-    std::string error;
-    storage = server::Storage::Open((dataDir / server::kStorageFileName).string(), error);
-    if (!storage) {
-      std::fprintf(stderr, "%s: %s\n", dataDir.c_str(), error.c_str());
+    Status status = server::Storage::Open((dataDir / server::kStorageFileName).string(), &storage);
+    if (!status.ok()) {
+      std::fprintf(stderr, "%s: %s\n", dataDir.c_str(), status.message().c_str());
       std::exit(1);
     }
     formatter =

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string_view>
@@ -23,8 +24,7 @@ struct Fixture {
   Fixture() {
     std::string pattern = (std::filesystem::temp_directory_path() / "talor-fuzz-XXXXXX").string();
     dir = mkdtemp(pattern.data());
-    std::string error;
-    storage = Storage::Open((dir / "s.sqlite").string(), error);
+    if (!Storage::Open((dir / "s.sqlite").string(), &storage).ok()) std::abort();
     storage->CreateDatabase("DEMO");
     storage->PutUser({"u", HashPassword("p").value_or(""), "", true});
     for (const char* title : {"^AWar and peace", "^AВойна и мир^Eроман", "^Apeace"}) {

@@ -117,11 +117,11 @@ Arguments Parse(int argc, char** argv) {
 
 int Serve(const Arguments& args) {
   std::filesystem::path dataDir(args.data);
-  std::string error;
-  std::unique_ptr<Storage> storage = Storage::Open((dataDir / kStorageFileName).string(), error);
-  if (!storage) {
+  std::unique_ptr<Storage> storage;
+  if (Status status = Storage::Open((dataDir / kStorageFileName).string(), &storage);
+      !status.ok()) {
     std::fprintf(stderr, "Не удалось открыть хранилище в %s: %s\n", args.data.c_str(),
-                 error.c_str());
+                 status.message().c_str());
     return kExitFailed;
   }
   if (storage->convertedUsers() > 0)

@@ -112,9 +112,9 @@ std::unique_ptr<Storage> OpenExisting(const std::string& data) {
                           " (сначала заполните папку данных командой talor-server init)");
     return nullptr;
   }
-  std::string error;
-  std::unique_ptr<Storage> storage = Storage::Open(file.string(), error);
-  if (!storage) Fail(kExitFailed, "Не удалось открыть хранилище в " + data + ": " + error);
+  std::unique_ptr<Storage> storage;
+  if (Status status = Storage::Open(file.string(), &storage); !status.ok())
+    Fail(kExitFailed, "Не удалось открыть хранилище в " + data + ": " + status.message());
   if (storage && storage->convertedUsers() > 0)
     std::fprintf(stderr, "Пароли пользователей (%d) заменены хэшами\n", storage->convertedUsers());
   return storage;

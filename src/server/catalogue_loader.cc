@@ -20,27 +20,22 @@ namespace {
 constexpr size_t kLoadBatch = 500;
 constexpr int kFirstFieldLine = 3;
 
-bool CopyTree(const fs::path& from, const fs::path& to, std::string& error) {
+Status CopyTree(const fs::path& from, const fs::path& to) {
   std::error_code ec;
-  if (!fs::exists(from, ec)) return true;
+  if (!fs::exists(from, ec)) return Status::Ok();
   fs::create_directories(to, ec);
   fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
-  if (ec) error = "Не удалось скопировать " + from.string() + ": " + ec.message();
-  return !ec;
+  if (ec) return Status::Error("Не удалось скопировать " + from.string() + ": " + ec.message());
+  return Status::Ok();
 }
 
-// Opens the storage of `dataDir` and binds `formatter` to it; nullptr with a
-// message in `error` when it cannot be opened.
-std::unique_ptr<Storage> OpenStorage(const fs::path& dataDir, Formatter& formatter,
-                                     std::string& error) {
-  std::string reason;
-  std::unique_ptr<Storage> storage = Storage::Open((dataDir / kStorageFileName).string(), reason);
-  if (!storage) {
-    error = "Не удалось открыть хранилище: " + reason;
-    return nullptr;
-  }
-  formatter.Bind(storage.get());
-  return storage;
+// Opens the storage of `dataDir` into `*storage` and binds `formatter` to it.
+Status OpenStorage(const fs::path& dataDir, Formatter& formatter,
+                   std::unique_ptr<Storage>* storage) {
+  Status status = Storage::Open((dataDir / kStorageFileName).string(), storage);
+  if (!status.ok()) return Status::Error("Не удалось открыть хранилище: " + status.message());
+  formatter.Bind(storage->get());
+  return Status::Ok();
 }
 
 // The user of one users.txt line: name, password, workstation codes,
@@ -62,24 +57,26 @@ std::optional<User> UserFromLine(std::string_view line) {
   return User{std::string(words[0]), std::move(*hash), std::move(*workstations), *canWrite};
 }
 
-bool LoadUsers(Storage& storage, const fs::path& file, std::string& error) {
+Status LoadUsers(Storage& storage, const fs::path& file) {
   std::optional<std::string> text = ReadCatalogueFile(file);
-  if (!text) return true;
+  if (!text) return Status::Ok();
   for (std::string_view line : SplitLines(*text)) {
     if (line.empty() || line.front() == '#') continue;
     std::optional<User> user = UserFromLine(line);
-    if (!user) {
-      // The line is not repeated: it holds a password.
-      error = "Неверная строка в users.txt (нужно: имя пароль коды_АРМ|- write|read): " +
-              std::string(line.substr(0, line.find_first_of(" \t")));
-      return false;
-    }
-    if (!storage.PutUser(*user)) {
-      error = "Не удалось записать пользователя " + user->name;
-      return false;
-    }
+    // The line is not repeated: it holds a password.
+    if (!user)
+      return Status::Error(
+          "Неверная строка в users.txt (нужно: имя пароль коды_АРМ|- write|read): " +
+          std::string(line.substr(0, line.find_first_of(" \t"))));
+    if (!storage.PutUser(*user))
+      return Status::Error("Не удалось записать пользователя " + user->name);
   }
-  return true;
+  return Status::Ok();
+}
+
+LoadReport Failed(LoadReport& report, const Status& status) {
+  report.message = status.message();
+  return report;
 }
 
 StoredRecord RecordOf(const StringList& record) {
@@ -137,14 +134,19 @@ LoadReport InitDataDirectory(const fs::path& dataDir, const fs::path& source,
     return report;
   }
   fs::create_directories(dataDir, ec);
-  for (std::string_view folder : {"system", "pages", "common", "db"})
-    if (!CopyTree(source / folder, dataDir / folder, report.message)) return report;
+  Status status;
+  for (std::string_view folder : {"system", "pages", "common", "db"}) {
+    status = CopyTree(source / folder, dataDir / folder);
+    if (!status.ok()) return Failed(report, status);
+  }
 
-  std::unique_ptr<Storage> storage = OpenStorage(dataDir, formatter, report.message);
-  if (!storage) return report;
+  std::unique_ptr<Storage> storage;
+  status = OpenStorage(dataDir, formatter, &storage);
+  if (!status.ok()) return Failed(report, status);
   if (std::optional<std::string> settings = ReadCatalogueFile(source / "settings.ini"))
     storage->PutSettings(*settings);
-  if (!LoadUsers(*storage, source / "users.txt", report.message)) return report;
+  status = LoadUsers(*storage, source / "users.txt");
+  if (!status.ok()) return Failed(report, status);
 
   Service service(*storage, CatalogueFiles(dataDir), formatter, ServiceOptions{});
   for (fs::directory_iterator it(dataDir / "db", ec), end; !ec && it != end; it.increment(ec)) {
@@ -194,8 +196,9 @@ LoadReport RebuildStaleIndexes(Storage& storage, Service& service) {
 
 LoadReport ReindexDataDirectory(const fs::path& dataDir, Formatter& formatter) {
   LoadReport report;
-  std::unique_ptr<Storage> storage = OpenStorage(dataDir, formatter, report.message);
-  if (!storage) return report;
+  std::unique_ptr<Storage> storage;
+  if (Status status = OpenStorage(dataDir, formatter, &storage); !status.ok())
+    return Failed(report, status);
   Service service(*storage, CatalogueFiles(dataDir), formatter, ServiceOptions{});
   return ReindexDatabases(*storage, service, storage->Databases());
 }

@@ -203,21 +203,17 @@ void SetCache(SqliteConnection& db, int kib) {
 
 }  // namespace
 
-std::unique_ptr<Storage> Storage::Open(const std::string& file, std::string& error) {
-  std::unique_ptr<Storage> storage(new Storage(file));
-  std::unique_ptr<SqliteConnection> db = storage->Acquire();
-  if (!db) {
-    error = "cannot open " + file;
-    return nullptr;
-  }
-  if (!db->Execute("PRAGMA journal_mode=WAL") || !db->Execute(kSchema)) {
-    error = db->LastError();
-    return nullptr;
-  }
-  if (!storage->HashPlainPasswords(*db, error) || !storage->DropPostingRows(*db, error))
-    return nullptr;
-  storage->Release(std::move(db));
-  return storage;
+Status Storage::Open(const std::string& file, std::unique_ptr<Storage>* storage) {
+  std::unique_ptr<Storage> opened(new Storage(file));
+  std::unique_ptr<SqliteConnection> db = opened->Acquire();
+  if (!db) return Status::Error("не удалось открыть файл " + file);
+  if (!db->Execute("PRAGMA journal_mode=WAL") || !db->Execute(kSchema))
+    return Status::Error(db->LastError());
+  if (Status status = opened->HashPlainPasswords(*db); !status.ok()) return status;
+  if (Status status = opened->DropPostingRows(*db); !status.ok()) return status;
+  opened->Release(std::move(db));
+  *storage = std::move(opened);
+  return Status::Ok();
 }
 
 Storage::~Storage() = default;
@@ -639,8 +635,8 @@ std::optional<std::vector<FullTextHit>> Storage::FullText(std::string_view datab
   return hits;
 }
 
-bool Storage::HashPlainPasswords(SqliteConnection& db, std::string& error) {
-  if (!HasPlainPasswords(db)) return true;
+Status Storage::HashPlainPasswords(SqliteConnection& db) {
+  if (!HasPlainPasswords(db)) return Status::Ok();
   // Space freed by the rewrite is zeroed, so the old passwords leave no
   // bytes behind in the file.
   db.Execute("PRAGMA secure_delete=ON");
@@ -660,34 +656,30 @@ bool Storage::HashPlainPasswords(SqliteConnection& db, std::string& error) {
     }
     return db.Execute("ALTER TABLE users RENAME COLUMN password TO password_hash");
   });
-  if (!ok) {
-    error = "не удалось заменить пароли пользователей хэшами: " + db.LastError();
-    return false;
-  }
+  if (!ok)
+    return Status::Error("не удалось заменить пароли пользователей хэшами: " + db.LastError());
   db.Execute("PRAGMA secure_delete=OFF");
   // Copies the rewritten pages over the old ones in the main file and
   // empties the log, which may still hold pages from before.
   db.Execute("PRAGMA wal_checkpoint(TRUNCATE)");
   convertedUsers_ = converted;
-  return true;
+  return Status::Ok();
 }
 
 // A file made before the term index kept one row per posting in the table
 // `postings`, which nothing reads any more. It is dropped with the term
 // counts that went with it, and every database is marked for a rebuild
 // from its records.
-bool Storage::DropPostingRows(SqliteConnection& db, std::string& error) {
-  if (!HasTable(db, "postings")) return true;
+Status Storage::DropPostingRows(SqliteConnection& db) {
+  if (!HasTable(db, "postings")) return Status::Ok();
   std::lock_guard lock(writeMutex_);
   bool ok = InTransaction(db, [&] {
     return db.Execute("DROP TABLE postings") && db.Execute("DELETE FROM term_counts") &&
            db.Execute("INSERT OR IGNORE INTO stale_indexes SELECT id FROM databases");
   });
-  if (!ok) {
-    error = "не удалось перевести словарь на новое устройство: " + db.LastError();
-    return false;
-  }
-  return true;
+  if (!ok)
+    return Status::Error("не удалось перевести словарь на новое устройство: " + db.LastError());
+  return Status::Ok();
 }
 
 std::optional<User> Storage::FindUser(std::string_view name) {

@@ -26,6 +26,7 @@
 #include "server/sqlite.h"
 #include "server/stored_record.h"
 #include "server/term_index.h"
+#include "text/status.h"
 
 namespace talor::server {
 
@@ -79,13 +80,13 @@ struct FullTextHit {
 
 class Storage {
  public:
-  // Opens or creates the storage file. Nullptr with `error` set on failure.
+  // Opens or creates the storage file into `*storage`.
   // A file whose users still have plain-text passwords (made before they
   // were hashed) has them replaced by hashes first, all in one transaction,
   // with the old bytes overwritten; convertedUsers() tells how many.
   // A file with the earlier dictionary (one row per posting) loses it, and
   // its databases are listed by StaleIndexes() until Reindex rebuilds them.
-  static std::unique_ptr<Storage> Open(const std::string& file, std::string& error);
+  static Status Open(const std::string& file, std::unique_ptr<Storage>* storage);
   ~Storage();
 
   // Database names are upper-cased; a valid name is 1 to 32 letters, digits
@@ -179,8 +180,8 @@ class Storage {
   WriteOutcome WriteOne(SqliteConnection& db, IndexChanges& changes, int64_t dbId,
                         const StoredRecord& record, const WriteOptions& options,
                         const IndexFunction& index);
-  bool HashPlainPasswords(SqliteConnection& db, std::string& error);
-  bool DropPostingRows(SqliteConnection& db, std::string& error);
+  Status HashPlainPasswords(SqliteConnection& db);
+  Status DropPostingRows(SqliteConnection& db);
   UserChange ChangeUsers(std::string_view sql, const User& user);
 
   // Constant after construction.

@@ -209,7 +209,8 @@ int DefaultWorkerThreads() {
 struct TcpServer::Impl {
   Impl(Service& service, const ServerOptions& options) : service(service), options(options) {}
 
-  std::optional<uint16_t> Listen(uint16_t port, Kind kind, std::string& error);
+  // Listens on `port` (0 for any free one) and stores the bound port.
+  Status Listen(uint16_t port, Kind kind, uint16_t* bound);
   void Accept(Listener& listener);
   void Serve(tcp::socket socket, Kind kind);
 
@@ -393,30 +394,22 @@ class TcpServer::Connection : public std::enable_shared_from_this<Connection> {
   std::string answer_;  // being written
 };
 
-std::optional<uint16_t> TcpServer::Impl::Listen(uint16_t port, Kind kind, std::string& error) {
+Status TcpServer::Impl::Listen(uint16_t port, Kind kind, uint16_t* bound) {
   asio::error_code ec;
   asio::ip::address_v4 address = asio::ip::make_address_v4(options.address, ec);
-  if (ec) {
-    error = "Неверный адрес сервера: " + options.address;
-    return std::nullopt;
-  }
+  if (ec) return Status::Error("Неверный адрес сервера: " + options.address);
   tcp::acceptor acceptor(io);
   acceptor.open(tcp::v4(), ec);
-  if (ec) {
-    error = "Не удалось создать сокет";
-    return std::nullopt;
-  }
+  if (ec) return Status::Error("Не удалось создать сокет");
   acceptor.set_option(tcp::acceptor::reuse_address(true), ec);
   acceptor.bind(tcp::endpoint(address, port), ec);
   if (!ec) acceptor.listen(kListenBacklog, ec);
-  if (ec) {
-    error = "Не удалось открыть порт " + std::to_string(port) + ": " + ec.message();
-    return std::nullopt;
-  }
-  uint16_t bound = acceptor.local_endpoint(ec).port();
+  if (ec)
+    return Status::Error("Не удалось открыть порт " + std::to_string(port) + ": " + ec.message());
+  *bound = acceptor.local_endpoint(ec).port();
   listeners.push_back(std::make_unique<Listener>(std::move(acceptor), kind));
   Accept(*listeners.back());
-  return bound;
+  return Status::Ok();
 }
 
 void TcpServer::Impl::Accept(Listener& listener) {
@@ -449,18 +442,18 @@ TcpServer::TcpServer(Service& service, ServerOptions options)
 TcpServer::~TcpServer() { Stop(); }
 
 Status TcpServer::Start() {
-  std::string error;
   impl_ = std::make_unique<Impl>(service_, options_);
-  std::optional<uint16_t> port = impl_->Listen(options_.port, Kind::Plain, error);
-  std::optional<uint16_t> gatewayPort;
-  if (port && options_.gateway)
-    gatewayPort = impl_->Listen(options_.gatewayPort, Kind::Gateway, error);
-  if (!port || (options_.gateway && !gatewayPort)) {
+  uint16_t port = 0;
+  uint16_t gatewayPort = 0;
+  Status status = impl_->Listen(options_.port, Kind::Plain, &port);
+  if (status.ok() && options_.gateway)
+    status = impl_->Listen(options_.gatewayPort, Kind::Gateway, &gatewayPort);
+  if (!status.ok()) {
     impl_.reset();
-    return Status::Error(std::move(error));
+    return status;
   }
-  port_ = *port;
-  gatewayPort_ = gatewayPort.value_or(0);
+  port_ = port;
+  gatewayPort_ = gatewayPort;
   impl_->workers.Start(options_.threads > 0 ? options_.threads : DefaultWorkerThreads());
   impl_->ioThread = std::thread([io = &impl_->io] { io->run(); });
   return Status::Ok();

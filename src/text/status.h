@@ -19,6 +19,8 @@ class [[nodiscard]] Status {
  public:
   static constexpr int kFailed = -1;
 
+  // A success.
+  Status() = default;
   static Status Ok() { return Status(); }
   static Status Error(std::string message, int code = kFailed) {
     return Status(code == 0 ? kFailed : code, std::move(message));
@@ -31,7 +33,6 @@ class [[nodiscard]] Status {
   const std::string& message() const { return message_; }
 
  private:
-  Status() = default;
   Status(int code, std::string message) : code_(code), message_(std::move(message)) {}
 
   int code_ = 0;

@@ -23,8 +23,9 @@ class CatalogueLoaderTest : public ::testing::Test {
     source_.Write("settings.ini", "[Navigator]\r\nSEARCHPORTION=7\r\n");
   }
   std::unique_ptr<Storage> Open() {
-    std::string error;
-    return Storage::Open((data_.path() / "d" / kStorageFileName).string(), error);
+    std::unique_ptr<Storage> storage;
+    EXPECT_TRUE(Storage::Open((data_.path() / "d" / kStorageFileName).string(), &storage).ok());
+    return storage;
   }
 
   TempDir source_;

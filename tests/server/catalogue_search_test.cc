@@ -24,9 +24,8 @@ namespace {
 class CatalogueSearch {
  public:
   explicit CatalogueSearch(const std::filesystem::path& dataDir) : dataDir_(dataDir) {
-    std::string error;
-    storage_ = Storage::Open((dataDir / kStorageFileName).string(), error);
-    EXPECT_TRUE(storage_) << error;
+    Status status = Storage::Open((dataDir / kStorageFileName).string(), &storage_);
+    EXPECT_TRUE(status.ok()) << status.message();
     formatter_ = std::make_unique<EngineFormatter>(CatalogueFiles(dataDir), storage_.get());
     service_ = std::make_unique<Service>(*storage_, CatalogueFiles(dataDir), *formatter_,
                                          ServiceOptions{});

@@ -110,9 +110,8 @@ class SearchPropertyTest : public ::testing::Test {
  protected:
   void SetUp() override { Open(); }
   void Open(const std::string& file = "s.sqlite") {
-    std::string error;
-    storage_ = Storage::Open((dir_.path() / file).string(), error);
-    ASSERT_TRUE(storage_) << error;
+    Status status = Storage::Open((dir_.path() / file).string(), &storage_);
+    ASSERT_TRUE(status.ok()) << status.message();
     ASSERT_TRUE(storage_->CreateDatabase("PROP"));
   }
 

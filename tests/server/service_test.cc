@@ -49,9 +49,7 @@ class GateFormatter : public Formatter {
 class ServiceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string error;
-    storage_ = Storage::Open((dir_.path() / "s.sqlite").string(), error);
-    ASSERT_TRUE(storage_);
+    ASSERT_TRUE(Storage::Open((dir_.path() / "s.sqlite").string(), &storage_).ok());
     ASSERT_TRUE(storage_->CreateDatabase("DEMO"));
     ASSERT_TRUE(storage_->PutUser({"anna", Hash("pw"), "R", true}));
     ASSERT_TRUE(storage_->PutUser({"boris", Hash("pw"), "", false}));

@@ -32,9 +32,8 @@ IndexEntries WordsOf200(const StoredRecord& record) {
 class StorageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string error;
-    storage_ = Storage::Open((dir_.path() / "s.sqlite").string(), error);
-    ASSERT_TRUE(storage_) << error;
+    Status status = Storage::Open((dir_.path() / "s.sqlite").string(), &storage_);
+    ASSERT_TRUE(status.ok()) << status.message();
     ASSERT_TRUE(storage_->CreateDatabase("demo"));
   }
 
@@ -186,9 +185,7 @@ TEST_F(StorageTest, FullTextFindsWordsAndRejectsBrokenQueries) {
 TEST_F(StorageTest, AcknowledgedWritesSurviveReopening) {
   Add("durable");
   storage_.reset();
-  std::string error;
-  storage_ = Storage::Open((dir_.path() / "s.sqlite").string(), error);
-  ASSERT_TRUE(storage_);
+  ASSERT_TRUE(Storage::Open((dir_.path() / "s.sqlite").string(), &storage_).ok());
   EXPECT_EQ(storage_->ReadRecord("DEMO", 1, "").record.fields,
             (std::vector<Field>{{200, "durable"}}));
   EXPECT_EQ(Terms("K=", 5), "K=DURABLE:1");
@@ -256,9 +253,9 @@ class PlainPasswordsTest : public ::testing::Test {
 
 TEST_F(PlainPasswordsTest, OpenReplacesThemByHashesOnce) {
   ASSERT_TRUE(AnyFileHolds("Plain-Anna-Secret"));
-  std::string error;
-  std::unique_ptr<Storage> storage = Storage::Open(File(), error);
-  ASSERT_TRUE(storage) << error;
+  std::unique_ptr<Storage> storage;
+  Status status = Storage::Open(File(), &storage);
+  ASSERT_TRUE(status.ok()) << status.message();
   EXPECT_EQ(storage->convertedUsers(), 2);
   std::optional<User> anna = storage->FindUser("anna");
   ASSERT_TRUE(anna);
@@ -271,8 +268,8 @@ TEST_F(PlainPasswordsTest, OpenReplacesThemByHashesOnce) {
   std::string annaHash = anna->passwordHash;
   storage.reset();
 
-  storage = Storage::Open(File(), error);
-  ASSERT_TRUE(storage) << error;
+  status = Storage::Open(File(), &storage);
+  ASSERT_TRUE(status.ok()) << status.message();
   EXPECT_EQ(storage->convertedUsers(), 0);
   EXPECT_EQ(storage->FindUser("anna")->passwordHash, annaHash);
 }

@@ -29,9 +29,9 @@ class TermIndexTest : public ::testing::Test {
   std::filesystem::path dataDir() const { return data_.path() / "d"; }
   std::string file() const { return (dataDir() / kStorageFileName).string(); }
   std::unique_ptr<Storage> Open() {
-    std::string error;
-    std::unique_ptr<Storage> storage = Storage::Open(file(), error);
-    EXPECT_TRUE(storage) << error;
+    std::unique_ptr<Storage> storage;
+    Status status = Storage::Open(file(), &storage);
+    EXPECT_TRUE(status.ok()) << status.message();
     return storage;
   }
   bool Sql(std::string_view sql) {
