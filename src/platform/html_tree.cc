@@ -108,6 +108,75 @@ void EnsureSkeleton(xmlDoc* doc) {
   }
 }
 
+bool IsAsciiBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
+// Puts the children of `node` where it stands and frees it.
+void Unwrap(xmlNode* node) {
+  while (xmlNode* child = node->children) {
+    xmlUnlinkNode(child);
+    xmlAddPrevSibling(node, child);
+  }
+  xmlUnlinkNode(node);
+  xmlFreeNode(node);
+}
+
+// Gives `into` the attributes of `from` that it lacks, as a browser does with
+// a repeated html or body start tag.
+void MergeAttributes(const xmlNode* from, xmlNode* into) {
+  for (const xmlAttr* attribute = from->properties; attribute != nullptr;
+       attribute = attribute->next) {
+    std::string_view name(reinterpret_cast<const char*>(attribute->name));
+    if (FindAttribute(into, name) == nullptr)
+      SetAttributeValue(into, name, AttributeText(attribute));
+  }
+}
+
+bool StaysBesideBody(const xmlNode* node) {
+  if (node->type == XML_ELEMENT_NODE) return IsElement(node, "head");
+  if (node->type != XML_TEXT_NODE) return true;
+  for (const xmlChar* c = node->content; c != nullptr && *c != 0; ++c)
+    if (!IsAsciiBlank(static_cast<char>(*c))) return false;
+  return true;
+}
+
+// libxml2 keeps an html, head or body start tag met out of place as an
+// element where it stands (a body inside head, an html inside an element).
+// HTML cannot write such a tree: each reading of the written text would
+// move it again, so the core's document, a saved page and the window's
+// mirror would disagree. The tree is put in the shape a browser builds: the
+// misplaced tags' contents stay where they stood, and what stands beside
+// head and body moves into body.
+void RepairSkeleton(xmlDoc* doc) {
+  xmlNode* html = xmlDocGetRootElement(doc);
+  if (!IsElement(html, "html")) return;
+  xmlNode* head = ChildElement(html, "head");
+  xmlNode* body = ChildElement(html, "body");
+  std::vector<xmlNode*> misplaced;
+  for (xmlNode* node = NextInOrder(html, html); node != nullptr; node = NextInOrder(node, html)) {
+    bool document = IsElement(node, "html") || IsElement(node, "head") || IsElement(node, "body");
+    if (document && node != head && node != body) misplaced.push_back(node);
+  }
+  for (xmlNode* node : misplaced) {
+    if (IsElement(node, "html")) MergeAttributes(node, html);
+    if (IsElement(node, "body") && body != nullptr) MergeAttributes(node, body);
+    Unwrap(node);
+  }
+  if (body == nullptr) return;  // a frameset document
+  xmlNode* bodyStart = body->children;
+  bool pastBody = false;
+  for (xmlNode *node = html->children, *next; node != nullptr; node = next) {
+    next = node->next;
+    pastBody = pastBody || node == body;
+    if (node == body || StaysBesideBody(node)) continue;
+    xmlUnlinkNode(node);
+    if (!pastBody && bodyStart != nullptr) {
+      xmlAddPrevSibling(bodyStart, node);
+    } else {
+      xmlAddChild(body, node);
+    }
+  }
+}
+
 // The length of the valid UTF-8 sequence at text[at], 0 when it is invalid.
 size_t SequenceLength(std::string_view text, size_t at) {
   static constexpr uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
@@ -162,14 +231,13 @@ bool HasWalkableChildren(const xmlNode* node) {
           node->type == XML_DOCUMENT_NODE);
 }
 
-bool IsAsciiBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
-
 }  // namespace
 
 XmlDocPtr ParseHtmlDocument(std::string_view utf8Html) {
   XmlDocPtr doc = ReadHtml(RepairUtf8(utf8Html));
   if (doc == nullptr) doc.reset(htmlNewDocNoDtD(nullptr, nullptr));
   EnsureSkeleton(doc.get());
+  RepairSkeleton(doc.get());
   return doc;
 }
 

@@ -144,5 +144,39 @@ TEST_F(PageViewTest, SerialiserKeepsTheDoctype) {
             "<html><head></head><body><p>x</p></body></html>");
 }
 
+// libxml2 keeps an html, head or body start tag that appears out of place as
+// an element where it stands; HTML cannot write such a tree, so its text
+// would move on with every reading. Read once, a page writes a text that
+// reads back to itself, with one html and one body and no text lost.
+TEST_F(PageViewTest, MisplacedDocumentTagsSettleOnTheFirstReading) {
+  struct Row {
+    std::string_view page;
+    std::string_view document;
+  };
+  const Row rows[] = {
+      {"<head><D><body></html><l><body", "<html><head><d></d></head><body><l></l></body></html>"},
+      {"<head><D><body class=c>t</html><l>",
+       "<html><head><d>t</d></head><body class=\"c\"><l></l></body></html>"},
+      {"<head><u>a<body class=c>b</body></u></head>c<html lang=ru>d",
+       "<html><head></head><body><u>ab</u>cd</body></html>"},
+      {"<p>a<html lang=ru><p>b", ""},
+      {"<body><head><b>x</b></head>", ""},
+      {"<title>t</title><body>b<body class=c>c</body>d", ""},
+      {"<html><html><body><html>x", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.page);
+    Show(std::string(row.page));
+    std::string first = view_.DocumentHtml();
+    if (!row.document.empty()) {
+      EXPECT_EQ(first, row.document);
+    }
+    Show(first);
+    EXPECT_EQ(view_.DocumentHtml(), first);
+    EXPECT_EQ(view_.ElementsByTag("HTML").size(), 1u);
+    EXPECT_EQ(view_.ElementsByTag("BODY").size(), 1u);
+  }
+}
+
 }  // namespace
 }  // namespace talor
