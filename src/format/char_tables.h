@@ -26,12 +26,14 @@ struct CharTables {
   bool IsLetter(uint8_t c) const { return alphabet[c] != 0; }
 };
 
+// The defaults are built on first use and shared by every engine of the
+// process (they never change); callers copy them into their own tables.
 // The identity table upper-cased with the Windows-1251 case rules.
-CaseTable DefaultCaseTable();
+const CaseTable& DefaultCaseTable();
 // Letters are 65..90, 97..122 and 128..255.
-AlphabetTable DefaultAlphabetTable();
+const AlphabetTable& DefaultAlphabetTable();
 // All three defaults.
-CharTables DefaultCharTables();
+const CharTables& DefaultCharTables();
 
 }  // namespace talor
 

@@ -201,11 +201,13 @@ ValueType FormatInterpreter::Sum() {
 // Joins the two texts on top of the stack: the right one is written again
 // right after the left one.
 void FormatInterpreter::ConcatenateTexts() {
-  const std::string right(PopText());
+  const std::string_view right = PopText();
+  const int32_t rightStart =
+      right.empty() ? 0 : static_cast<int32_t>(right.data() - output_.data());
   const long double leftLength = Pop();
   const long double leftStart = Pop();
   outPos_ = static_cast<int32_t>(leftStart + leftLength);
-  Write(right);
+  WriteOutputRange(rightStart, static_cast<int32_t>(right.size()));
   PushText(static_cast<int32_t>(leftStart), outPos_ - static_cast<int32_t>(leftStart));
 }
 

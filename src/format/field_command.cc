@@ -10,47 +10,6 @@
 namespace talor {
 namespace {
 
-// The occurrences of a field (lines of the record with the tag) or of a
-// global variable (its non-empty lines), in order.
-class Occurrences {
- public:
-  Occurrences(const StringList& record, int32_t tag) : record_(&record), tag_(tag) {}
-  explicit Occurrences(std::string_view variable) : text_(variable) {}
-
-  bool Next(std::string_view& value) {
-    if (record_ != nullptr) {
-      while (line_ < record_->size()) {
-        const ListLine& line = (*record_)[line_++];
-        if (line.object == tag_) {
-          value = line.text;
-          return true;
-        }
-      }
-      return false;
-    }
-    while (position_ < text_.size()) {
-      size_t end = text_.find_first_of("\r\n", position_);
-      if (end == std::string_view::npos) end = text_.size();
-      std::string_view line = text_.substr(position_, end - position_);
-      position_ = end;
-      if (position_ < text_.size() && text_[position_] == '\r') ++position_;
-      if (position_ < text_.size() && text_[position_] == '\n') ++position_;
-      if (!line.empty()) {
-        value = line;
-        return true;
-      }
-    }
-    return false;
-  }
-
- private:
-  const StringList* record_ = nullptr;
-  int32_t tag_ = 0;
-  size_t line_ = 3;  // the first field line
-  std::string_view text_;
-  size_t position_ = 0;
-};
-
 int32_t ClampCount(double value) {
   if (!(value > 0)) return 0;
   if (value >= std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
@@ -199,14 +158,18 @@ bool FormatInterpreter::ReadIndentation(int32_t& first, int32_t& other) {
   return ExpectPunct(')', FormatError::kParenMissing);
 }
 
+Occurrences FormatInterpreter::OccurrencesOf(bool global, int32_t tag) const {
+  if (!global) return Occurrences(*record_, tag);
+  std::string_view variable;
+  if (tag >= 0 && tag < engine_.globalVariables.Count()) {
+    variable = engine_.globalVariables[static_cast<size_t>(tag)].text;
+  }
+  return Occurrences(variable);
+}
+
 void FormatInterpreter::ExecuteField(const FieldCommand& command) {
   const int32_t k = groupRunning_ ? groupIteration_ : 0;
-  const bool global = command.selector == 'G';
-  std::string_view variable;
-  if (global && command.tag >= 0 && command.tag < engine_.globalVariables.Count()) {
-    variable = engine_.globalVariables[static_cast<size_t>(command.tag)].text;
-  }
-  Occurrences occurrences = global ? Occurrences(variable) : Occurrences(*record_, command.tag);
+  Occurrences occurrences = OccurrencesOf(command.selector == 'G', command.tag);
   std::string_view current;
   std::string_view following;
   if (!occurrences.Next(current)) {

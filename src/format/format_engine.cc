@@ -12,11 +12,25 @@
 #include "text/number_text.h"
 
 namespace talor {
+namespace {
+
+// A format spec: a marker ('@' a file name, '!' a format text) and the text.
+std::string FormatSpec(char marker, std::string_view text) {
+  std::string spec;
+  spec.reserve(text.size() + 1);
+  spec += marker;
+  spec += text;
+  return spec;
+}
+
+}  // namespace
 
 FormatEngine::FormatEngine()
     : tables(DefaultCharTables()),
       random(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count())),
       builtins_(BuiltinFunctions()) {}
+
+FormatEngine::~FormatEngine() = default;
 
 const SafetyPolicy& FormatEngine::safety() const {
   static const SafetyPolicy kNothingAllowed;
@@ -35,7 +49,7 @@ void FormatEngine::InstallFormatTables(ConfigurationReader configurationReader,
 int32_t FormatEngine::FormatRecordByName(StringList& record, std::string_view database,
                                          std::string_view formatName, StringList& result) {
   std::string output;
-  const std::string text = LoadFormat(fileReader_, database, "@" + std::string(formatName));
+  const std::string text = LoadFormat(fileReader_, database, FormatSpec('@', formatName));
   const int32_t code = RunFormat(record, database, formatName, kFormatOutputCapacity, output, text);
   result.SetText(output);
   return code;
@@ -90,14 +104,15 @@ int32_t FormatEngine::RunLoaded(StringList& record, std::string_view database,
                                 std::string_view formatName, size_t capacity, std::string& output,
                                 std::string_view formatText) {
   removeRtf = tidyPunctuation = removeDoubleBrackets = false;
-  // The interpreter writes into a buffer of the engine that is kept between
-  // calls (one per nesting level), so that a call does not clear a fresh
-  // buffer of the full capacity; only the text written is copied out.
-  if (buffers_.size() < static_cast<size_t>(runDepth_)) buffers_.resize(runDepth_);
-  std::string& buffer = buffers_[static_cast<size_t>(runDepth_ - 1)];
+  // The interpreter works in buffers of the engine that are kept between
+  // calls (one set per nesting level), so that a call neither allocates nor
+  // clears a fresh buffer of the full capacity; only the text written is
+  // copied out.
+  FormatWorkspace& workspace = WorkspaceOfLevel(runDepth_);
+  std::string& buffer = workspace.output;
   const size_t initial = std::max<size_t>(std::min(capacity, maxOutput), 1);
   if (buffer.size() != initial) buffer.assign(initial, '\0');
-  FormatInterpreter interpreter(*this, record, database, formatText, buffer);
+  FormatInterpreter interpreter(*this, record, database, formatText, workspace);
   const int32_t error = interpreter.Run();
   output.assign(buffer, 0, interpreter.outputLength());
   if (buffer.size() > initial) buffer.assign(initial, '\0');
@@ -109,13 +124,20 @@ int32_t FormatEngine::RunLoaded(StringList& record, std::string_view database,
   return 0;
 }
 
+FormatWorkspace& FormatEngine::WorkspaceOfLevel(int level) {
+  while (workspaces_.size() < static_cast<size_t>(level)) {
+    workspaces_.push_back(std::make_unique<FormatWorkspace>());
+  }
+  return *workspaces_[static_cast<size_t>(level - 1)];
+}
+
 int32_t FormatEngine::FormatOnServer(StringList& record, std::string_view database,
                                      std::string_view formatName, std::string_view formatText,
                                      std::string& output) {
   output.clear();
   if (server_ == nullptr) return ErrorNumber(FormatError::kNeedsServer);
   const std::string formatSpec =
-      formatName.empty() ? "!" + std::string(formatText) : "@" + std::string(formatName);
+      formatName.empty() ? FormatSpec('!', formatText) : FormatSpec('@', formatName);
   const std::optional<StringList> answer = server_->FormatOnServer(database, formatSpec, record);
   if (!answer) return ErrorNumber(FormatError::kNeedsServer);
   if (answer->empty()) return kUnreadableAnswer;

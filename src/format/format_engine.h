@@ -11,8 +11,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <random>
 #include <span>
@@ -42,9 +42,12 @@ inline constexpr int kMaxNestedFormatCalls = 16;
 using ConfigurationReader =
     std::function<std::optional<std::string>(std::string_view section, std::string_view key)>;
 
+struct FormatWorkspace;
+
 class FormatEngine {
  public:
   FormatEngine();
+  ~FormatEngine();
   FormatEngine(const FormatEngine&) = delete;
   FormatEngine& operator=(const FormatEngine&) = delete;
 
@@ -121,15 +124,19 @@ class FormatEngine {
   int32_t FormatOnServer(StringList& record, std::string_view database, std::string_view formatName,
                          std::string_view formatText, std::string& output);
   void PostProcess(const StringList& record, std::string& output);
+  // The workspace of nesting level `level` (1 for the outermost call),
+  // created on first use.
+  FormatWorkspace& WorkspaceOfLevel(int level);
 
   FormatFileReader* fileReader_ = nullptr;
   FormatServer* server_ = nullptr;
   const SafetyPolicy* safety_ = nullptr;
   std::span<const BuiltinEntry> builtins_;
   int runDepth_ = 0;
-  // Output buffers, one per nesting level; a deque keeps the outer levels'
-  // buffers in place while inner levels are added.
-  std::deque<std::string> buffers_;
+  // The interpreters' buffers, one workspace per nesting level, kept between
+  // calls; each is held by pointer so that it stays in place while inner
+  // levels are added.
+  std::vector<std::unique_ptr<FormatWorkspace>> workspaces_;
 };
 
 // The engine of the calling thread, created on first use.

@@ -9,26 +9,6 @@
 #include "format/numeric_text.h"
 
 namespace talor {
-namespace {
-
-// The occurrence texts of a V or G selector, as a field command sees them.
-template <typename Visit>
-void ForEachOccurrence(const StringList& record, const StringList& globals, bool global,
-                       int32_t tag, Visit visit) {
-  if (!global) {
-    for (size_t i = 3; i < record.size(); ++i) {
-      if (record[i].object == tag && !visit(std::string_view(record[i].text))) return;
-    }
-    return;
-  }
-  if (tag < 0 || tag >= globals.Count()) return;
-  for (std::string_view line : SplitLines(globals[static_cast<size_t>(tag)].text)) {
-    if (!line.empty() && !visit(line)) return;
-  }
-}
-
-}  // namespace
-
 ValueType FormatInterpreter::CallFunction(bool asStatement) {
   const FunctionNo which = lex_.functionNo;
   const TokenText name = lex_.tokenText;
@@ -169,10 +149,11 @@ void FormatInterpreter::PresenceFunction(bool present) {
   }
   if (!ExpectPunct(')', FormatError::kParenMissing) || !executing_) return;
   const int32_t k = groupRunning_ ? groupIteration_ : 0;
+  Occurrences occurrences = OccurrencesOf(global, tag);
   int32_t ordinal = 0;
   bool found = false;
-  ForEachOccurrence(*record_, engine_.globalVariables, global, tag, [&](std::string_view text) {
-    if (++ordinal < k) return true;  // occurrences before the iteration's
+  for (std::string_view text; occurrences.Next(text);) {
+    if (++ordinal < k) continue;  // occurrences before the iteration's
     if (ordinal == k) groupHadOccurrence_ = true;
     if (code != 0 && code != '*') {
       for (size_t i = text.find('^'); i != std::string_view::npos; i = text.find('^', i + 1)) {
@@ -182,12 +163,12 @@ void FormatInterpreter::PresenceFunction(bool present) {
           break;
         }
       }
-      return false;  // the first occurrence reached decides
+      break;  // the first occurrence reached decides
     }
-    if (!global && code == 0 && text.empty()) return true;
+    if (!global && code == 0 && text.empty()) continue;
     found = true;
-    return false;
-  });
+    break;
+  }
   Push(found == present ? 1 : 0);
 }
 
@@ -276,11 +257,11 @@ void FormatInterpreter::TextFunction(bool asStatement, std::optional<std::string
   } else {
     // The argument leaves the output before the call, so that a function
     // that rewrites the output so far sees only what precedes the call.
-    const std::string argument(produced);
+    argument_.assign(produced);
     outPos_ = start;
     column_ = savedColumn;
     scratch_.clear();
-    BuiltinCall call{*this, argument, groupRunning_ ? groupIteration_ : 0};
+    BuiltinCall call{*this, argument_, groupRunning_ ? groupIteration_ : 0};
     const BuiltinEntry* entry = FindBuiltin(engine_.builtins(), *builtin);
     const int32_t code = entry != nullptr ? entry->function(call, scratch_) : 0;
     if (code != 0) {

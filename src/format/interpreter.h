@@ -7,8 +7,8 @@
 // one grammar. docs/format-language.md describes the language.
 //
 // A FormatInterpreter serves one format call: it is created over a record,
-// the format text and an output buffer, run once, and discarded. The engine
-// (format_engine.h) holds what outlives it.
+// the format text and a workspace, run once, and discarded. The engine
+// (format_engine.h) holds what outlives it, the workspaces included.
 
 #ifndef TALOR_FORMAT_INTERPRETER_H_
 #define TALOR_FORMAT_INTERPRETER_H_
@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "format/format_errors.h"
+#include "format/occurrences.h"
 #include "format/tokens.h"
 #include "text/string_list.h"
 
@@ -66,6 +67,21 @@ struct PrefixItem {
 
 enum class ValueType : uint8_t { kNumber, kText, kBoolean };
 
+// The buffers of one format call. The engine keeps one workspace per nesting
+// level of format calls and hands it to every call at that level, so that
+// once the buffers have grown to what the formats need, formatting a record
+// allocates nothing.
+struct FormatWorkspace {
+  // The output buffer: its size is the capacity in use, the text written
+  // is its first FormatInterpreter::outputLength() bytes.
+  std::string output;
+  // Emptied by every interpreter before use; clear() keeps the capacity.
+  std::vector<long double> evalStack;
+  std::vector<PrefixItem> prefixItems;
+  std::string scratch;   // produced text of S and &name
+  std::string argument;  // the argument text of a &name call
+};
+
 // Where the reader stands and the token it has read. Copying it marks a
 // place to read again from (a repeat group, a look-ahead).
 struct LexerState {
@@ -83,10 +99,12 @@ struct LexerState {
 
 class FormatInterpreter {
  public:
-  // `output` is the caller's buffer; its size is the initial capacity (at
-  // least one byte is used). `source` must outlive the interpreter.
+  // `workspace.output`'s size is the initial capacity (at least one byte
+  // is used); the other buffers of `workspace` are emptied. `source` and
+  // `workspace` must outlive the interpreter, and no other interpreter may
+  // use `workspace` while this one runs.
   FormatInterpreter(FormatEngine& engine, StringList& record, std::string_view database,
-                    std::string_view source, std::string& output);
+                    std::string_view source, FormatWorkspace& workspace);
 
   // Reads and executes the whole format and applies the case rule to the
   // last mode section. The text written is output[0, outputLength()).
@@ -145,6 +163,7 @@ class FormatInterpreter {
   void FieldStatement(bool inExpression);
   bool ReadFieldTail(FieldCommand& command, bool inExpression);
   bool ReadIndentation(int32_t& first, int32_t& other);
+  Occurrences OccurrencesOf(bool global, int32_t tag) const;
   void ExecuteField(const FieldCommand& command);
   void RunOccurrence(const FieldCommand& command, std::string_view value, int32_t ordinal,
                      bool first, bool last);
@@ -162,6 +181,7 @@ class FormatInterpreter {
   }
   void Spacing(char kind, int32_t count);
   void Write(std::string_view text);
+  void WriteOutputRange(int32_t from, int32_t length);
   void NewLine();
   void SpaceX(int32_t count);
   void SpaceC(int32_t target);
@@ -226,7 +246,11 @@ class FormatInterpreter {
   FormatEngine& engine_;
   StringList* record_;  // not owned; REF points it at another record for a while
   std::string_view database_;
-  std::string& output_;
+  std::string& output_;  // the workspace's buffers
+  std::vector<long double>& evalStack_;
+  std::vector<PrefixItem>& prefixItems_;
+  std::string& scratch_;
+  std::string& argument_;
 
   // ---- Working state ----
   bool executing_ = true;
@@ -234,9 +258,6 @@ class FormatInterpreter {
   bool breakPending_ = false;
   int depth_ = 0;
   int ifDepth_ = 0;
-  std::vector<long double> evalStack_;
-  std::vector<PrefixItem> prefixItems_;
-  std::string scratch_;  // produced text of S and &name
 };
 
 }  // namespace talor

@@ -57,10 +57,14 @@ NumberScan ScanNumbers(std::string_view text, bool firstOnly) {
         while (i < n && IsDigit(text[i])) ++i;
       }
     }
-    const std::string number(text.substr(start, std::min(i - start, kMaxNumberText)));
+    // strtold needs a terminated copy; the stack holds it.
+    char number[kMaxNumberText + 1];
+    const size_t length = std::min(i - start, kMaxNumberText);
+    text.copy(number, length, start);
+    number[length] = '\0';
     char* end = nullptr;
-    long double value = std::strtold(number.c_str(), &end);
-    if (end == number.c_str()) value = 0;
+    long double value = std::strtold(number, &end);
+    if (end == number) value = 0;
     if (scan.count == 0) {
       scan.first = scan.min = scan.max = value;
     } else {

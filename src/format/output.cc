@@ -64,6 +64,20 @@ void FormatInterpreter::Write(std::string_view text) {
   column_ += static_cast<int32_t>(text.size());
 }
 
+// As Write(output_[from, from + length)), without copying the text out
+// first: the two ranges may overlap, and growing the buffer may move it.
+void FormatInterpreter::WriteOutputRange(int32_t from, int32_t length) {
+  if (errorCode_ != 0) return;
+  while (static_cast<size_t>(outPos_) + static_cast<size_t>(length) > output_.size()) {
+    if (!Grow()) return;
+  }
+  if (length > 0) {
+    std::memmove(output_.data() + outPos_, output_.data() + from, static_cast<size_t>(length));
+  }
+  outPos_ += length;
+  column_ += length;
+}
+
 void FormatInterpreter::NewLine() {
   Put('\r');
   column_ = 1;

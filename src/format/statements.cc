@@ -13,10 +13,21 @@ namespace talor {
 
 FormatInterpreter::FormatInterpreter(FormatEngine& engine, StringList& record,
                                      std::string_view database, std::string_view source,
-                                     std::string& output)
-    : source_(source), engine_(engine), record_(&record), database_(database), output_(output) {
+                                     FormatWorkspace& workspace)
+    : source_(source),
+      engine_(engine),
+      record_(&record),
+      database_(database),
+      output_(workspace.output),
+      evalStack_(workspace.evalStack),
+      prefixItems_(workspace.prefixItems),
+      scratch_(workspace.scratch),
+      argument_(workspace.argument) {
   if (output_.empty()) output_.resize(1);
-  evalStack_.reserve(10);
+  evalStack_.clear();
+  prefixItems_.clear();
+  scratch_.clear();
+  argument_.clear();
 }
 
 int32_t FormatInterpreter::Run() {

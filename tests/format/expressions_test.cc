@@ -67,6 +67,23 @@ TEST(ComparisonTest, TextsAndNumbers) {
   });
 }
 
+// `+` joins texts inside the output buffer; the buffer starts at 16 bytes, so
+// the longer rows make it grow while the texts are being joined.
+TEST(ComparisonTest, ConcatenatedTexts) {
+  CheckConditions({
+      {"v999+'x'='x'", "y"},
+      {"'x'+v999='x'", "y"},
+      {"v999+v999=''", "y"},
+      {"v900+'|'='12.5x-4|'", "y"},
+      {"'<'+v700+'>'+v101='<Ivanov>rus'", "y"},
+      {"v910+v910+v910='abc 12.5e1x 7abc 12.5e1x 7abc 12.5e1x 7'", "y"},
+      {"v910+s(v700,v101)='abc 12.5e1x 7Ivanovrus'", "y"},
+      {"'ab'+'c'='abd'", "n"},
+  });
+  // What an expression writes never reaches the output.
+  Check({{"'a',if 'b'+v700='bIvanov' then 'c' fi,'d'", "acd"}});
+}
+
 TEST(ComparisonTest, BooleanOperators) {
   CheckConditions({
       {"not 1=2 and 2=2", "y"},

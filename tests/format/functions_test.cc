@@ -87,6 +87,31 @@ TEST(GlobalVariableTest, LinesOfVariablesAreOccurrences) {
   }
 }
 
+// P and A over a variable: its non-empty lines are the occurrences, the
+// first one reached decides a subfield test, and in a repeat group the
+// iteration's line counts.
+TEST(GlobalVariableTest, PresenceOfLinesAndSubfields) {
+  FormatEngine engine;
+  engine.globalVariables.Add("zero");
+  engine.globalVariables.Add("^aA1\r\n\r\n^bB2\nplain");
+  engine.globalVariables.Add("");
+  struct Row {
+    std::string format;
+    std::string output;
+  } rows[] = {
+      {"if p(g1^a) then 'y' else 'n' fi", "y"},
+      {"if p(g1^b) then 'y' else 'n' fi", "n"},
+      {"if a(g1^B) then 'y' else 'n' fi", "y"},
+      {"if a(g2) then 'y' else 'n' fi", "y"},
+      {"if p(g9) then 'y' else 'n' fi", "n"},
+      {"(if p(g1^b) then '+' fi,g1+|;|)", "^aA1;+^bB2;plain"},
+      {"(if a(g1) then '-' fi,g1+|;|)", "^aA1;^bB2;plain-"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ((Outcome{row.output, 0}), Apply(engine, row.format, Catalogue())) << row.format;
+  }
+}
+
 int32_t Echo(BuiltinCall& call, std::string& result) {
   result = "[" + std::string(call.argument) + "]";
   if (call.iteration > 0) result += std::to_string(call.iteration);

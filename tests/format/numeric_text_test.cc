@@ -33,6 +33,17 @@ TEST(ScanNumbersTest, VeryLongNumbersAreCut) {
   EXPECT_GT(scan.sum, 1e255L);
 }
 
+TEST(ScanNumbersTest, LongNumbersCountTheirFirst256Characters) {
+  EXPECT_EQ(1.5L, ScanNumbers("x 0000000000000000000000000000001.5 y", true).first);
+  EXPECT_EQ(-2.0L, ScanNumbers("-000000000000000000000002", true).first);
+  // 256 characters "1000...0" and a digit beyond them that does not count.
+  const std::string cut = "1" + std::string(255, '0') + "7 3";
+  const NumberScan scan = ScanNumbers(cut, false);
+  EXPECT_EQ(2, scan.count);
+  EXPECT_NEAR(1.0, static_cast<double>(scan.first / 1e255L), 1e-12);
+  EXPECT_EQ(3.0L, scan.min);
+}
+
 TEST(FormatFNumberTest, WidthsAndRounding) {
   struct Row {
     long double x;

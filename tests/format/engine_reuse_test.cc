@@ -1,0 +1,99 @@
+// One engine formats call after call in buffers that it keeps between them.
+// Whatever an earlier call left behind (a longer output, an error half-way
+// through a field command or an expression, a nested format call), every
+// call must give what a fresh engine gives.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "client/record.h"
+#include "format/format_engine.h"
+#include "format_test_util.h"
+
+namespace talor {
+namespace {
+
+using testing::Apply;
+using testing::MakeRecord;
+using testing::MemoryFiles;
+using testing::Outcome;
+
+std::vector<StringList> Records() {
+  return {
+      MakeRecord({{200, "^aThe Captain's Daughter^eа novel^fA. Pushkin"},
+                  {700, "^aPushkin^bA. S."},
+                  {606, "^aRussian prose"},
+                  {606, "^aHistorical fiction"},
+                  {910, "^b1001^13"},
+                  {910, "^b1002^15"},
+                  {330, "<The tale=Tale> of the Pugachev rising"}},
+                 7),
+      MakeRecord({{200, "^aDead Souls"}, {700, "^aGogol^bN. V."}, {910, "^b77^11"}}, 8),
+      MakeRecord({}, 9),
+  };
+}
+
+// Formats that use every buffer of the workspace: output growing past the
+// initial capacity, prefix items, the evaluation stack, S and &name, and
+// errors that stop a call with all of these half-used.
+const std::vector<std::string>& Formats() {
+  static const std::vector<std::string> formats = {
+      "v200^a,\" / \"v200^f,\". - \"v910^b+|, |",
+      "mhl,\"Subjects: \"v606^a+|; |,#,(|Copy |v910^b,| (|v910^1|)|),v330",
+      "'Copies: ',f(rsum((v910^1,|;|)),1,0),', mean ',f(ravr((v910^1,|;|)),6,2)",
+      "if v200^a:'Daughter' and p(v606) then 'match' else 'other' fi",
+      "if 'x'+v200^a+'y' = 'xDead Soulsy' then 'joined' fi,v700^a",
+      "s(mpu,v700^a,' ',v700^b),'|',&uf('6brief'),'|',&uf('Av200#1')",
+      "\"Title: \"v200^a,if",                    // syntax error after a prefix item
+      "'a',if 'x' + 1 = 2 then 'b' fi,'c'",      // type mismatch inside an expression
+      "(v910^b,if v910^1>'3' then 'many' fi,)",  // error inside a repeat group
+      "v200^a,f(1/0,5,2)",                       // division by zero in a function argument
+      "&uf('6broken'),v700^a",                   // error inside a nested format call
+      "(\"<\"v910^b\">\"),mpu,v200^e",
+  };
+  return formats;
+}
+
+void AddFiles(MemoryFiles& files) {
+  files.files["brief.pft"] = "v700^a,\", \"v200^a,s(v910^b+|;|)";
+  files.files["broken.pft"] = "v200^a,if";
+}
+
+TEST(EngineReuseTest, EveryCallFormatsAsOnAFreshEngine) {
+  MemoryFiles files;
+  AddFiles(files);
+  FormatEngine reused;
+  reused.SetFileReader(&files);
+  // Two rounds, so that the second finds every buffer grown and dirty.
+  for (int round = 0; round < 2; ++round) {
+    for (const StringList& record : Records()) {
+      for (const std::string& format : Formats()) {
+        FormatEngine fresh;
+        fresh.SetFileReader(&files);
+        EXPECT_EQ(Apply(fresh, format, record), Apply(reused, format, record))
+            << "format: " << format << ", record " << RecordMfn(record);
+      }
+    }
+  }
+}
+
+// The same, spelled out for the calls most likely to leave something behind.
+TEST(EngineReuseTest, CallAfterAFailedCallStartsClean) {
+  MemoryFiles files;
+  AddFiles(files);
+  FormatEngine engine;
+  engine.SetFileReader(&files);
+  const StringList gogol = Records()[1];
+  EXPECT_NE(0, Apply(engine, "\"Title: \"v200^a,if", gogol).code);
+  EXPECT_EQ((Outcome{"Dead Souls", 0}), Apply(engine, "v200^a", gogol));
+  EXPECT_NE(0, Apply(engine, "'a',if 'x' + 1 = 2 then 'b' fi", gogol).code);
+  EXPECT_EQ((Outcome{"y", 0}), Apply(engine, "if 'a'+v700^a = 'aGogol' then 'y' fi", gogol));
+  EXPECT_NE(0, Apply(engine, "&uf('6broken'),v700^a", gogol).code);
+  EXPECT_EQ((Outcome{"<Gogol, Dead Souls77>Gogol", 0}),
+            Apply(engine, "'<',&uf('6brief'),'>',v700^a", gogol));
+}
+
+}  // namespace
+}  // namespace talor
