@@ -349,7 +349,7 @@ class QueryTool {
   int Report(ExchangeResult outcome, const StringList& answer) {
     if (options_.raw) {
       std::printf("--- запрос\n%s\n--- ответ\n%s--- строки\n", transport_.requestText().c_str(),
-                  transport_.answerText().c_str());
+                  std::string(transport_.answerText()).c_str());
     }
     PrintLines(answer);
     if (outcome != ExchangeResult::Good) {

@@ -42,6 +42,43 @@ bool EndsWithLineBreak(std::string_view text) {
   return !text.empty() && (text.back() == '\n' || text.back() == '\r');
 }
 
+// The framing reads answer lines both as owned list lines and as views into
+// the received bytes; these let one definition serve both.
+std::string_view TextOf(const ListLine& line) { return line.text; }
+std::string_view TextOf(std::string_view line) { return line; }
+void Blank(ListLine& line) { line.text.clear(); }
+void Blank(std::string_view& line) { line = {}; }
+
+template <typename Line>
+void UnwrapLines(std::vector<Line>& lines) {
+  if (!lines.empty() && TextOf(lines[0]) == kHttp10Line) lines.erase(lines.begin());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (TextOf(lines[i]) == kStartMarker) {
+      lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+      return;
+    }
+  }
+}
+
+template <typename Line>
+AnswerCheck CheckLines(std::vector<Line>& lines, const SessionIdentity& identity,
+                       std::optional<size_t> binaryLength, bool lastLineEnded) {
+  if (lines.size() <= kAnswerSequenceLine || TextOf(lines[kClientIdLine]) != identity.clientId ||
+      TextOf(lines[kAnswerSequenceLine]) != identity.sequenceNumber) {
+    return AnswerCheck::IdentityMismatch;
+  }
+  if (lines.size() <= kDeclaredLengthLine || TextOf(lines[kDeclaredLengthLine]).empty()) {
+    return AnswerCheck::Good;
+  }
+  int64_t declared = DecimalOrZero(TextOf(lines[kDeclaredLengthLine]));
+  if (binaryLength) declared -= static_cast<int64_t>(*binaryLength + kBinaryMarker.size());
+  Blank(lines[kDeclaredLengthLine]);
+  int64_t actual = 0;
+  for (const Line& line : lines) actual += static_cast<int64_t>(TextOf(line).size() + kCrLf.size());
+  if (!lastLineEnded) actual -= static_cast<int64_t>(kCrLf.size());
+  return declared == actual ? AnswerCheck::Good : AnswerCheck::LengthMismatch;
+}
+
 }  // namespace
 
 std::optional<std::string> BuildRequestHeader(SessionIdentity& identity, char command) {
@@ -94,33 +131,35 @@ std::string FrameStopPacket(const SessionIdentity& identity) {
   return packet;
 }
 
-ReceivedAnswer SplitAnswer(std::string_view received, bool tunnelled) {
-  ReceivedAnswer answer;
-  std::string_view text = received;
+AnswerParts SplitAnswerParts(std::string_view received, bool tunnelled) {
+  AnswerParts parts;
+  parts.text = received;
   size_t marker = received.find(kBinaryMarker);
   if (marker != std::string_view::npos) {
-    text = received.substr(0, marker);
+    parts.text = received.substr(0, marker);
     std::string_view data = received.substr(marker + kBinaryMarker.size());
     // Only a closing end marker that actually arrived is taken off: data cut
     // short keep all their bytes.
     if (tunnelled && data.ends_with(kEndMarker)) data.remove_suffix(kEndMarker.size());
-    answer.binary = std::string(data);
+    parts.binary = data;
   }
-  if (tunnelled) text = text.substr(0, text.find(kEndMarker));
-  answer.lastLineEnded = EndsWithLineBreak(text);
-  answer.lines.SetText(text);
+  if (tunnelled) parts.text = parts.text.substr(0, parts.text.find(kEndMarker));
+  parts.lastLineEnded = EndsWithLineBreak(parts.text);
+  return parts;
+}
+
+ReceivedAnswer SplitAnswer(std::string_view received, bool tunnelled) {
+  const AnswerParts parts = SplitAnswerParts(received, tunnelled);
+  ReceivedAnswer answer;
+  if (parts.binary) answer.binary = std::string(*parts.binary);
+  answer.lastLineEnded = parts.lastLineEnded;
+  answer.lines.SetText(parts.text);
   return answer;
 }
 
-void UnwrapTunnelAnswer(StringList& lines) {
-  if (!lines.empty() && lines[0].text == kHttp10Line) lines.Delete(0);
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].text == kStartMarker) {
-      lines.lines().erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(i) + 1);
-      return;
-    }
-  }
-}
+void UnwrapTunnelAnswer(StringList& lines) { UnwrapLines(lines.lines()); }
+
+void UnwrapTunnelAnswer(std::vector<std::string_view>& lines) { UnwrapLines(lines); }
 
 AnswerCheck CheckAnswer(StringList& lines, const SessionIdentity& identity,
                         const ReceivedAnswer& received) {
@@ -131,21 +170,12 @@ AnswerCheck CheckAnswer(StringList& lines, const SessionIdentity& identity,
 
 AnswerCheck CheckAnswer(StringList& lines, const SessionIdentity& identity,
                         std::optional<size_t> binaryLength, bool lastLineEnded) {
-  if (lines.size() <= kAnswerSequenceLine || lines[kClientIdLine].text != identity.clientId ||
-      lines[kAnswerSequenceLine].text != identity.sequenceNumber) {
-    return AnswerCheck::IdentityMismatch;
-  }
-  if (lines.size() <= kDeclaredLengthLine || lines[kDeclaredLengthLine].text.empty()) {
-    return AnswerCheck::Good;
-  }
-  int64_t declared = DecimalOrZero(lines[kDeclaredLengthLine].text);
-  if (binaryLength) declared -= static_cast<int64_t>(*binaryLength + kBinaryMarker.size());
-  lines[kDeclaredLengthLine].text.clear();
-  int64_t actual = 0;
-  for (const ListLine& line : lines)
-    actual += static_cast<int64_t>(line.text.size() + kCrLf.size());
-  if (!lastLineEnded) actual -= static_cast<int64_t>(kCrLf.size());
-  return declared == actual ? AnswerCheck::Good : AnswerCheck::LengthMismatch;
+  return CheckLines(lines.lines(), identity, binaryLength, lastLineEnded);
+}
+
+AnswerCheck CheckAnswer(std::vector<std::string_view>& lines, const SessionIdentity& identity,
+                        std::optional<size_t> binaryLength, bool lastLineEnded) {
+  return CheckLines(lines, identity, binaryLength, lastLineEnded);
 }
 
 void StripAnswerHeader(StringList& lines) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "client/result_codes.h"
 #include "text/string_list.h"
@@ -94,16 +95,27 @@ struct ReceivedAnswer {
   bool lastLineEnded = false;
 };
 
+// What arrived, split into text and binary data that view into it.
+struct AnswerParts {
+  std::string_view text;
+  std::optional<std::string_view> binary;  // nullopt when kBinaryMarker did not come
+  bool lastLineEnded = false;
+};
+
 // Splits the received bytes at the first kBinaryMarker into text and binary
-// data and the text into lines (CR, LF and CR LF end a line). In a tunnelled
-// exchange the text is cut before the first kEndMarker and the kEndMarker
-// that closes binary data is dropped from it.
+// data. In a tunnelled exchange the text is cut before the first kEndMarker
+// and the kEndMarker that closes binary data is dropped from it.
+AnswerParts SplitAnswerParts(std::string_view received, bool tunnelled);
+
+// SplitAnswerParts, then the text split into lines (CR, LF and CR LF end a
+// line), with the binary data copied.
 ReceivedAnswer SplitAnswer(std::string_view received, bool tunnelled);
 
 // Removes the HTTP part of a tunnelled answer: a first line that is exactly
 // kHttp10Line, then, when a line equal to kStartMarker exists, it and every
 // line before it.
 void UnwrapTunnelAnswer(StringList& lines);
+void UnwrapTunnelAnswer(std::vector<std::string_view>& lines);
 
 enum class AnswerCheck {
   Good,
@@ -120,6 +132,8 @@ enum class AnswerCheck {
 AnswerCheck CheckAnswer(StringList& lines, const SessionIdentity& identity,
                         const ReceivedAnswer& received);
 AnswerCheck CheckAnswer(StringList& lines, const SessionIdentity& identity,
+                        std::optional<size_t> binaryLength, bool lastLineEnded);
+AnswerCheck CheckAnswer(std::vector<std::string_view>& lines, const SessionIdentity& identity,
                         std::optional<size_t> binaryLength, bool lastLineEnded);
 
 // Deletes the ten header lines, so that line 0 is the answer's line 10 (for

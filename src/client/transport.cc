@@ -36,8 +36,6 @@ Transport::Transport(EventLoop& loop, UserInterface& ui, const Clock& clock)
   identity_.clientId = DrawClientId(clock);
   identity_.host = std::string(kDefaultHost);
   identity_.port = std::to_string(kDefaultPort);
-  received_.reserve(kReceiveChunk);
-  binary_.reserve(kReceiveChunk);
 }
 
 Transport::~Transport() {
@@ -59,6 +57,21 @@ void Transport::SetAnswerDeadline(std::chrono::milliseconds deadline) {
 
 ExchangeResult Transport::RunCommand(char command, std::string_view parameters, StringList& answer,
                                      CommandKind kind) {
+  ServerAnswer lines;
+  bool exchanged = false;
+  const ExchangeResult result = RunCommandOnce(command, parameters, lines, kind, exchanged);
+  if (exchanged) lines.CopyTo(answer);
+  return result;
+}
+
+ExchangeResult Transport::RunCommand(char command, std::string_view parameters,
+                                     ServerAnswer& answer, CommandKind kind) {
+  bool exchanged = false;
+  return RunCommandOnce(command, parameters, answer, kind, exchanged);
+}
+
+ExchangeResult Transport::RunCommandOnce(char command, std::string_view parameters,
+                                         ServerAnswer& answer, CommandKind kind, bool& exchanged) {
   // A registration does not consult the lock, but it must never start inside
   // a running exchange: it would take over that exchange's connection and
   // sequence number.
@@ -73,6 +86,7 @@ ExchangeResult Transport::RunCommand(char command, std::string_view parameters, 
     if (header) {
       requestText_ = *header;
       requestText_.append(parameters);
+      exchanged = true;
       result = RunExchange(answer);
     }
   } catch (...) {
@@ -82,7 +96,7 @@ ExchangeResult Transport::RunCommand(char command, std::string_view parameters, 
   return result;
 }
 
-ExchangeResult Transport::RunExchange(StringList& answer) {
+ExchangeResult Transport::RunExchange(ServerAnswer& answer) {
   for (;;) {
     retry_ = false;
     ExchangeResult result = blocking_ ? RunBlocking(answer) : RunNonBlocking(answer);
@@ -111,7 +125,9 @@ ExchangeResult Transport::RunExchange(StringList& answer) {
   }
 }
 
-ExchangeResult Transport::RunNonBlocking(StringList& answer) {
+ExchangeResult Transport::RunNonBlocking(ServerAnswer& answer) {
+  // The caller's last answer goes first, so that its store can take this one.
+  answer.Clear();
   owner_ = ui_.ActiveWindow();
   bool ownerDisabled = false;
   try {
@@ -147,7 +163,7 @@ ExchangeResult Transport::RunNonBlocking(StringList& answer) {
     ui_.SetWaitCursor(false);
     answer = std::move(answerLines_);
     answerLines_.Clear();
-    if (state_ == ExchangeResult::Good) StripAnswerHeader(answer);
+    if (state_ == ExchangeResult::Good) answer.DropFront(kAnswerHeaderLines);
   } catch (...) {
     state_ = ExchangeResult::Failed;
     CloseConnection();
@@ -203,10 +219,7 @@ void Transport::OpenConnection(const std::string& packet) {
 }
 
 void Transport::OnConnected(const std::shared_ptr<Connection>& connection) {
-  received_.clear();
-  binary_.clear();
-  binaryArrived_ = false;
-  answerText_.clear();
+  BeginAnswer();
   std::weak_ptr<bool> alive = alive_;
   asio::async_write(connection->socket, asio::buffer(connection->packet),
                     [this, alive, connection](const asio::error_code& error, size_t) {
@@ -218,11 +231,12 @@ void Transport::OnConnected(const std::shared_ptr<Connection>& connection) {
 
 void Transport::StartRead(const std::shared_ptr<Connection>& connection) {
   std::weak_ptr<bool> alive = alive_;
+  const std::span<char> room = ReceiveRoom();
   connection->socket.async_read_some(
-      asio::buffer(connection->chunk),
+      asio::buffer(room.data(), room.size()),
       [this, alive, connection](const asio::error_code& error, size_t count) {
         if (alive.expired() || connection != connection_) return;
-        if (!AcceptChunk({connection->chunk.data(), count})) {
+        if (!TakeReceived(count)) {
           AbandonAnswer(FailureKind::AnswerTooLarge);
           return;
         }
@@ -231,11 +245,12 @@ void Transport::StartRead(const std::shared_ptr<Connection>& connection) {
           return;
         }
         if (error) {
-          answerText_.clear();
+          answerText_ = {};
           FailExchange(false);
           return;
         }
-        if (tunnelled_ && received_.size() > kEndMarker.size() && received_.ends_with(kEndMarker)) {
+        const std::string_view received = receiving_->bytes.view();
+        if (tunnelled_ && received.size() > kEndMarker.size() && received.ends_with(kEndMarker)) {
           OnDisconnected();
           return;
         }
@@ -246,14 +261,15 @@ void Transport::StartRead(const std::shared_ptr<Connection>& connection) {
 void Transport::OnDisconnected() {
   try {
     CloseConnection();
-    if (!AnswerLinesWithinLimit()) {
+    ServerAnswer lines;
+    const std::optional<AnswerCheck> check = AcceptReceived(lines);
+    if (!check) {
       AbandonAnswer(FailureKind::AnswerTooManyLines);
       return;
     }
-    StringList lines;
-    switch (AcceptReceived(lines)) {
+    switch (*check) {
       case AnswerCheck::IdentityMismatch:
-        answerLines_ = StringList{{std::to_string(kUnreadableAnswer), 0}};
+        answerLines_ = ServerAnswer::SingleLine(std::to_string(kUnreadableAnswer));
         retry_ = true;
         failureKind_ = FailureKind::CorruptAnswer;
         state_ = ExchangeResult::Failed;
@@ -261,7 +277,7 @@ void Transport::OnDisconnected() {
       case AnswerCheck::LengthMismatch:
         // The answer text is dropped: the caller sees an empty list.
         answerLines_.Clear();
-        answerText_.clear();
+        answerText_ = {};
         retry_ = true;
         failureKind_ = FailureKind::CorruptAnswer;
         StopWaiting();
@@ -279,65 +295,54 @@ void Transport::OnDisconnected() {
   }
 }
 
-AnswerCheck Transport::AcceptReceived(StringList& lines) {
-  ReceivedAnswer received = SplitAnswer(received_, tunnelled_);
-  TakeAnswerText();
-  lines = std::move(received.lines);
+std::optional<AnswerCheck> Transport::AcceptReceived(ServerAnswer& answer) {
+  const AnswerParts parts = SplitAnswerParts(receiving_->bytes.view(), tunnelled_);
+  std::vector<std::string_view>& lines = receiving_->lines;
+  lines.clear();
+  if (!SplitLinesWithin(parts.text, kAnswerLineLimit, lines)) return std::nullopt;
   if (tunnelled_) UnwrapTunnelAnswer(lines);
-  const AnswerCheck check = CheckAnswer(lines, identity_, received);
-  binaryArrived_ = received.binary.has_value();
-  binary_ = std::move(received.binary).value_or(std::string());
+  std::optional<size_t> binaryLength;
+  if (parts.binary) binaryLength = parts.binary->size();
+  const AnswerCheck check = CheckAnswer(lines, identity_, binaryLength, parts.lastLineEnded);
+  // The views stay valid: the store moves, its bytes do not.
+  answerText_ = parts.text;
+  binaryArrived_ = parts.binary.has_value();
+  binary_ = parts.binary.value_or(std::string_view());
+  answerStore_ = std::move(receiving_);
+  answer = ServerAnswer(answerStore_);
   return check;
 }
 
-void Transport::TakeAnswerText() {
-  // The received bytes become the answer text without another copy; the
-  // buffer starts again at its initial size.
-  answerText_ = std::move(received_);
-  const size_t binaryAt = answerText_.find(kBinaryMarker);
-  if (binaryAt != std::string::npos) {
-    // The binary data go to their own block; the text keeps only its bytes.
-    answerText_.resize(binaryAt);
-    answerText_.shrink_to_fit();
-  }
-  if (tunnelled_) {
-    const size_t endAt = answerText_.find(kEndMarker);
-    if (endAt != std::string::npos) answerText_.resize(endAt);
-  }
-  ResetReceiveBuffer();
+void Transport::BeginAnswer() {
+  answerText_ = {};
+  binary_ = {};
+  binaryArrived_ = false;
+  if (!receiving_ && answerStore_.use_count() == 1) receiving_ = std::move(answerStore_);
+  answerStore_.reset();
+  if (!receiving_) receiving_ = std::make_shared<AnswerStore>();
+  receiving_->bytes.Clear();
+  receiving_->lines.clear();
 }
 
-void Transport::ResetReceiveBuffer() {
-  received_ = std::string();
-  received_.reserve(kReceiveChunk);
+void Transport::ResetReceiveBuffer() { receiving_.reset(); }
+
+std::span<char> Transport::ReceiveRoom() {
+  const size_t left = answerLimit_ - std::min(answerLimit_, receiving_->bytes.size());
+  const size_t room = left < kReceiveChunk ? left + 1 : kReceiveChunk;
+  // The buffer never grows past the limit and the one byte that shows it.
+  const size_t most = answerLimit_ < SIZE_MAX ? answerLimit_ + 1 : SIZE_MAX;
+  return receiving_->bytes.Space(room, most);
 }
 
-bool Transport::AcceptChunk(std::string_view bytes) {
-  if (bytes.size() > answerLimit_ - std::min(answerLimit_, received_.size())) return false;
-  // Grow ahead of need, never past the limit; the answer is split only once,
-  // after it is complete.
-  if (received_.size() + bytes.size() >= received_.capacity()) {
-    const size_t wanted = std::max(received_.capacity() * 2, received_.size() + bytes.size() + 1);
-    received_.reserve(std::min(wanted, answerLimit_ + 1));
-  }
-  received_.append(bytes);
-  return true;
-}
-
-bool Transport::AnswerLinesWithinLimit() const {
-  const std::string_view text =
-      std::string_view(received_).substr(0, received_.find(kBinaryMarker));
-  size_t breaks = 0;
-  for (const char* at = text.data(); at != text.data() + text.size(); ++at) {
-    if ((*at == '\n' || *at == '\r') && ++breaks > kAnswerLineLimit) return false;
-  }
-  return true;
+bool Transport::TakeReceived(size_t count) {
+  receiving_->bytes.Commit(count);
+  return receiving_->bytes.size() <= answerLimit_;
 }
 
 void Transport::AbandonAnswer(FailureKind kind) {
   ResetReceiveBuffer();
-  answerText_.clear();
-  binary_.clear();
+  answerText_ = {};
+  binary_ = {};
   binaryArrived_ = false;
   failureKind_ = kind;
   FailExchange(false);

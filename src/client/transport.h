@@ -21,12 +21,15 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "client/framing.h"
+#include "client/receive_buffer.h"
 #include "client/resource_cache.h"
 #include "client/result_codes.h"
+#include "client/server_answer.h"
 #include "platform/clock.h"
 #include "platform/event_loop.h"
 #include "platform/loop_timer.h"
@@ -54,7 +57,8 @@ class Transport {
   static constexpr std::chrono::milliseconds kWaitTick{100};
   static constexpr std::chrono::milliseconds kNoOperationInterval{60000};
   static constexpr int kSilentRetries = 5;
-  // Receive chunk and the step in which buffers grow.
+  // The most bytes one read takes, and the receive buffer's first capacity
+  // (it grows geometrically from there).
   static constexpr size_t kReceiveChunk = 32000;
   // The largest answer accepted. The largest real answers are resources,
   // which the server delivers up to 64 MiB; twice that leaves room for
@@ -127,12 +131,17 @@ class Transport {
   // refused only while an exchange is actually in progress.
   ExchangeResult RunCommand(char command, std::string_view parameters, StringList& answer,
                             CommandKind kind = CommandKind::Ordinary);
+  // As above, with the answer lines as views into the received bytes: no
+  // line is copied. `answer` is replaced whenever an exchange runs (it is
+  // emptied as the exchange begins).
+  ExchangeResult RunCommand(char command, std::string_view parameters, ServerAnswer& answer,
+                            CommandKind kind = CommandKind::Ordinary);
 
   // The retry procedure around one exchange of the request prepared in
   // requestText(). Asks the user after a broken connection and after the
   // silent resends; a No ends the application (through the UserInterface)
   // and returns Failed.
-  ExchangeResult RunExchange(StringList& answer);
+  ExchangeResult RunExchange(ServerAnswer& answer);
 
   // ---- handlers of the wait dialog
   // The stop button (and its Escape key): sends a stop packet (level 0,
@@ -143,13 +152,14 @@ class Transport {
   void TimerWaitTimer();
   void TimerNoOperationTimer();
 
-  // ---- state of the last exchange (valid until the next one begins)
+  // ---- state of the last exchange (the views are valid until the next
+  // exchange begins)
   ExchangeResult busyLock() const { return busyLock_; }
   bool exchangeRunning() const { return state_ == ExchangeResult::Busy; }
   const std::string& requestText() const { return requestText_; }
-  const std::string& answerText() const { return answerText_; }
+  std::string_view answerText() const { return answerText_; }
   // The binary data of the last answer (empty when none came).
-  const std::string& binaryBlock() const { return binary_; }
+  std::string_view binaryBlock() const { return binary_; }
   // Whether the last answer carried the binary marker at all.
   bool binaryArrived() const { return binaryArrived_; }
   const WaitFormState& waitForm() const { return waitForm_; }
@@ -169,25 +179,34 @@ class Transport {
   };
   struct Connection;
 
-  ExchangeResult RunNonBlocking(StringList& answer);
-  ExchangeResult RunBlocking(StringList& answer);
+  // Runs one command operation; `exchanged` tells whether an exchange ran
+  // and so replaced `answer`.
+  ExchangeResult RunCommandOnce(char command, std::string_view parameters, ServerAnswer& answer,
+                                CommandKind kind, bool& exchanged);
+  ExchangeResult RunNonBlocking(ServerAnswer& answer);
+  ExchangeResult RunBlocking(ServerAnswer& answer);
 
   // Non-blocking socket events.
   void OpenConnection(const std::string& packet);
   void OnConnected(const std::shared_ptr<Connection>& connection);
   void StartRead(const std::shared_ptr<Connection>& connection);
   void OnDisconnected();
-  // Splits what was received into the answer text, its lines and the binary
-  // block, unwraps a tunnelled answer and checks the lines against the
-  // request; both transport paths accept an answer through it.
-  AnswerCheck AcceptReceived(StringList& lines);
-  void TakeAnswerText();
+  // Splits what was received into the answer text, its lines (views into
+  // the received bytes) and the binary block, unwraps a tunnelled answer and
+  // checks the lines against the request; both transport paths accept an
+  // answer through it. nullopt, with nothing taken, when the text holds more
+  // line breaks than kAnswerLineLimit.
+  std::optional<AnswerCheck> AcceptReceived(ServerAnswer& answer);
+  // Starts an answer: forgets the last one and takes its store back for the
+  // new one when no caller holds it any more.
+  void BeginAnswer();
   void ResetReceiveBuffer();
-  // Appends received bytes; false, taking nothing, when they would carry the
+  // Room for the next read: at most kReceiveChunk bytes, and one byte more
+  // than the answer's size limit leaves, so that passing it shows.
+  std::span<char> ReceiveRoom();
+  // Takes `count` bytes read into ReceiveRoom(); false when they carry the
   // answer past its size limit.
-  bool AcceptChunk(std::string_view bytes);
-  // Whether the text part of the complete answer has few enough lines.
-  bool AnswerLinesWithinLimit() const;
+  bool TakeReceived(size_t count);
   // Ends the exchange because the answer broke one of its bounds.
   void AbandonAnswer(FailureKind kind);
   void AnswerDeadlinePassed();
@@ -231,10 +250,13 @@ class Transport {
   FailureKind failureKind_ = FailureKind::None;
   bool tunnelled_ = false;
   std::shared_ptr<Connection> connection_;
-  std::string received_;
-  std::string answerText_;
-  StringList answerLines_;
-  std::string binary_;
+  // The answer being received; once accepted, its bytes and lines move to
+  // answerStore_, shared with the caller's ServerAnswer.
+  std::shared_ptr<AnswerStore> receiving_;
+  std::shared_ptr<AnswerStore> answerStore_;
+  std::string_view answerText_;
+  ServerAnswer answerLines_;
+  std::string_view binary_;
   bool binaryArrived_ = false;
   WindowId owner_ = kNoWindow;
   int ticks_ = 0;

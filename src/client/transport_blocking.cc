@@ -4,7 +4,6 @@
 #include <poll.h>
 
 #include <algorithm>
-#include <array>
 #include <asio/connect.hpp>
 #include <asio/ip/tcp.hpp>
 #include <asio/read.hpp>
@@ -12,6 +11,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <optional>
+#include <span>
 
 #include "client/transport.h"
 
@@ -35,13 +36,13 @@ bool WaitReadable(asio::ip::tcp::socket& socket, steady_clock::time_point deadli
 
 }  // namespace
 
-ExchangeResult Transport::RunBlocking(StringList& answer) {
+ExchangeResult Transport::RunBlocking(ServerAnswer& answer) {
   try {
     const steady_clock::time_point deadline = steady_clock::now() + answerDeadline_;
     state_ = ExchangeResult::Busy;
-    binary_.clear();
-    binaryArrived_ = false;
-    received_.clear();
+    // The caller's last answer goes first, so that its store can take this one.
+    answer.Clear();
+    BeginAnswer();
     timerNoOperation_.Restart();
 
     // This path never uses the tunnel form.
@@ -54,8 +55,6 @@ ExchangeResult Transport::RunBlocking(StringList& answer) {
     asio::connect(socket, resolver.resolve(identity_.host, std::to_string(*port)));
     asio::write(socket, asio::buffer(packet));
 
-    answerText_.clear();
-    std::array<char, kReceiveChunk> chunk;
     asio::error_code error;
     std::optional<FailureKind> broken;
     while (!broken) {
@@ -63,36 +62,40 @@ ExchangeResult Transport::RunBlocking(StringList& answer) {
         broken = FailureKind::AnswerTimedOut;
         break;
       }
-      size_t count = socket.read_some(asio::buffer(chunk), error);
-      if (!AcceptChunk({chunk.data(), count})) broken = FailureKind::AnswerTooLarge;
+      const std::span<char> room = ReceiveRoom();
+      const size_t count = socket.read_some(asio::buffer(room.data(), room.size()), error);
+      if (!TakeReceived(count)) broken = FailureKind::AnswerTooLarge;
       if (error == asio::error::eof) break;
       if (error) throw asio::system_error(error);
     }
     asio::error_code ignored;
     socket.close(ignored);
-    if (!broken && !AnswerLinesWithinLimit()) broken = FailureKind::AnswerTooManyLines;
+    tunnelled_ = false;
+    ServerAnswer lines;
+    std::optional<AnswerCheck> check;
+    if (!broken) {
+      check = AcceptReceived(lines);
+      if (!check) broken = FailureKind::AnswerTooManyLines;
+    }
     if (broken) {
       AbandonAnswer(*broken);
-      answer.Clear();
       return state_;
     }
 
-    tunnelled_ = false;
-    StringList lines;
-    if (AcceptReceived(lines) == AnswerCheck::Good) {
+    if (*check == AnswerCheck::Good) {
       state_ = ExchangeResult::Good;
     } else {
-      lines = StringList{{std::to_string(kCorruptAnswer), 0}};
+      lines = ServerAnswer::SingleLine(std::to_string(kCorruptAnswer));
       state_ = ExchangeResult::Failed;
       retry_ = true;
       failureKind_ = FailureKind::CorruptAnswer;
     }
     answer = std::move(lines);
-    if (state_ == ExchangeResult::Good) StripAnswerHeader(answer);
+    if (state_ == ExchangeResult::Good) answer.DropFront(kAnswerHeaderLines);
     return state_;
   } catch (...) {
     state_ = ExchangeResult::Failed;
-    answerText_.clear();
+    answerText_ = {};
     ResetReceiveBuffer();
     answer.Clear();
     return state_;

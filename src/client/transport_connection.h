@@ -4,7 +4,6 @@
 #ifndef TALOR_CLIENT_TRANSPORT_CONNECTION_H_
 #define TALOR_CLIENT_TRANSPORT_CONNECTION_H_
 
-#include <array>
 #include <asio/ip/tcp.hpp>
 #include <string>
 
@@ -17,7 +16,6 @@ struct Transport::Connection {
   asio::ip::tcp::socket socket;
   asio::ip::tcp::resolver resolver;
   std::string packet;
-  std::array<char, kReceiveChunk> chunk;
 };
 
 }  // namespace talor

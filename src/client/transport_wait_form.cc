@@ -59,7 +59,7 @@ void Transport::BitBtnWaitClick() {
   if (identity_.stopCounter > 2) {
     identity_.stopCounter = 1;
     CloseConnection();
-    answerText_.clear();
+    answerText_ = {};
     answerLines_.Clear();
     StopWaiting();
     failureKind_ = FailureKind::None;
@@ -97,6 +97,13 @@ void Transport::SendStopPacket(std::string packet) {
 
 void Transport::TimerNoOperationTimer() {
   // While an exchange runs this is refused with Busy and sends nothing.
+  if (busyLock_ == ExchangeResult::Busy) return;
+  // After a minute without traffic the memory of the last answer, kept to
+  // receive the next one, goes back; a caller's ServerAnswer keeps its own.
+  answerText_ = {};
+  binary_ = {};
+  binaryArrived_ = false;
+  answerStore_.reset();
   RunCommand('N', "", noOperationAnswer_);
 }
 

@@ -68,6 +68,11 @@ class StringList {
 
 // Splits `text` into lines the way StringList::SetText does.
 std::vector<std::string_view> SplitLines(std::string_view text);
+// As SplitLines, appending the lines to `lines`. Returns false as soon as the
+// text turns out to hold more than `maxBreaks` line-break bytes (CR and LF
+// count one each); `lines` then holds an unspecified prefix of the lines.
+bool SplitLinesWithin(std::string_view text, size_t maxBreaks,
+                      std::vector<std::string_view>& lines);
 
 }  // namespace talor
 
