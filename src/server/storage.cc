@@ -287,8 +287,8 @@ std::vector<std::string> Storage::Databases() {
   std::vector<std::string> names;
   Lease db(*this);
   if (!db) return names;
-  SqliteStatement query = db->Prepare("SELECT name FROM databases ORDER BY name");
-  while (query.Step()) names.push_back(query.Text(0));
+  CachedStatement query = db->Cached("SELECT name FROM databases ORDER BY name");
+  while (query->Step()) names.push_back(query->Text(0));
   return names;
 }
 
@@ -297,10 +297,10 @@ std::optional<int32_t> Storage::NextMfn(std::string_view database) {
   if (!db) return std::nullopt;
   std::optional<int64_t> id = DatabaseId(*db, database);
   if (!id) return std::nullopt;
-  SqliteStatement query = db->Prepare("SELECT COALESCE(MAX(mfn), 0) FROM records WHERE db = ?");
-  query.Bind(1, *id);
-  if (!query.Step()) return std::nullopt;
-  return static_cast<int32_t>(query.Int(0) + 1);
+  CachedStatement query = db->Cached("SELECT COALESCE(MAX(mfn), 0) FROM records WHERE db = ?");
+  query->Bind(1, *id);
+  if (!query->Step()) return std::nullopt;
+  return static_cast<int32_t>(query->Int(0) + 1);
 }
 
 ReadOutcome Storage::ReadRecord(std::string_view database, int32_t mfn,
@@ -311,12 +311,12 @@ ReadOutcome Storage::ReadRecord(std::string_view database, int32_t mfn,
   if (!id) return {Code(ReturnCode::UnknownDatabase), {}};
   if (mfn <= 0) return {Code(ReturnCode::RecordAbsent), {}};
   auto read = [&](SqliteConnection& c, std::string* owner) -> std::optional<StoredRecord> {
-    SqliteStatement query = c.Prepare(
+    CachedStatement query = c.Cached(
         "SELECT status, version, fields, lock_owner FROM records WHERE db = ? AND mfn = ?");
-    query.Bind(1, *id).Bind(2, mfn);
-    if (!query.Step()) return std::nullopt;
-    if (owner != nullptr) *owner = query.Text(3);
-    return RecordFromRow(query, mfn);
+    query->Bind(1, *id).Bind(2, mfn);
+    if (!query->Step()) return std::nullopt;
+    if (owner != nullptr) *owner = query->Text(3);
+    return RecordFromRow(*query, mfn);
   };
   if (lockOwner.empty()) {
     std::optional<StoredRecord> record = read(*db, nullptr);
@@ -549,12 +549,12 @@ std::vector<TermCount> Storage::Terms(std::string_view database, std::string_vie
   if (!db || count <= 0) return terms;
   std::optional<int64_t> id = DatabaseId(*db, database);
   if (!id) return terms;
-  SqliteStatement query = db->Prepare(
+  CachedStatement query = db->Cached(
       forward ? "SELECT term, n FROM term_counts WHERE db = ? AND term >= ? ORDER BY term LIMIT ?"
               : "SELECT term, n FROM term_counts WHERE db = ? AND term <= ? ORDER BY term DESC "
                 "LIMIT ?");
-  query.Bind(1, *id).BindBlob(2, start).Bind(3, count);
-  while (query.Step()) terms.push_back({query.Text(0), query.Int(1)});
+  query->Bind(1, *id).BindBlob(2, start).Bind(3, count);
+  while (query->Step()) terms.push_back({query->Text(0), query->Int(1)});
   return terms;
 }
 
@@ -563,9 +563,9 @@ bool Storage::TermExists(std::string_view database, std::string_view term) {
   if (!db) return false;
   std::optional<int64_t> id = DatabaseId(*db, database);
   if (!id) return false;
-  SqliteStatement query = db->Prepare("SELECT 1 FROM term_counts WHERE db = ? AND term = ?");
-  query.Bind(1, *id).BindBlob(2, term);
-  return query.Step();
+  CachedStatement query = db->Cached("SELECT 1 FROM term_counts WHERE db = ? AND term = ?");
+  query->Bind(1, *id).BindBlob(2, term);
+  return query->Step();
 }
 
 std::vector<Posting> Storage::Postings(std::string_view database, std::string_view term,
@@ -685,11 +685,11 @@ Status Storage::DropPostingRows(SqliteConnection& db) {
 std::optional<User> Storage::FindUser(std::string_view name) {
   Lease db(*this);
   if (!db) return std::nullopt;
-  SqliteStatement query =
-      db->Prepare("SELECT name, password_hash, workstations, can_write FROM users WHERE name = ?");
-  query.Bind(1, name);
-  if (!query.Step()) return std::nullopt;
-  return UserFromRow(query);
+  CachedStatement query =
+      db->Cached("SELECT name, password_hash, workstations, can_write FROM users WHERE name = ?");
+  query->Bind(1, name);
+  if (!query->Step()) return std::nullopt;
+  return UserFromRow(*query);
 }
 
 std::vector<User> Storage::Users() {
@@ -739,8 +739,8 @@ UserChange Storage::ChangeUsers(std::string_view sql, const User& user) {
 std::string Storage::Settings() {
   Lease db(*this);
   if (!db) return {};
-  SqliteStatement query = db->Prepare("SELECT text FROM settings WHERE id = 1");
-  return query.Step() ? query.Text(0) : std::string();
+  CachedStatement query = db->Cached("SELECT text FROM settings WHERE id = 1");
+  return query->Step() ? query->Text(0) : std::string();
 }
 
 bool Storage::PutSettings(std::string_view text) {
