@@ -66,8 +66,12 @@ TEST_F(ToolConvertTest, LargeFilesConvertWithMemoryFarBelowTheirSize) {
   EXPECT_NE(std::string::npos, toText.err.find("Преобразовано записей: 250000 из 250000"))
       << toText.err;
   // Each run holds a record and a block or two of its files, not the files.
+  // Under AddressSanitizer the shadow memory and the quarantine of freed
+  // blocks come on top of that, so the bound is not checked there.
+#ifndef __SANITIZE_ADDRESS__
   EXPECT_LT(toIso.peakKilobytes, 64 * 1024) << "KB";
   EXPECT_LT(toText.peakKilobytes, 64 * 1024) << "KB";
+#endif
   EXPECT_EQ(size, std::filesystem::file_size(back));
 }
 
