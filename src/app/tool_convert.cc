@@ -142,6 +142,7 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
 
 // The bytes looked at to tell the form of a file without --from.
 constexpr size_t kGuessBytes = 64 * 1024;
+constexpr size_t kOutputBufferBytes = 1 << 20;
 
 class InputFile {
  public:
@@ -250,8 +251,11 @@ int RunConvertCommand(int argc, char** argv) {
     Complain("не удаётся записать файл «" + options->output + "»: " + ErrnoText(errno));
     return kExitFailed;
   }
-  ExchangeFileWriter writer(toStandardOutput ? stdout : output.file(),
-                            {to, options->outCode, options->isoMarks});
+  std::FILE* target = toStandardOutput ? stdout : output.file();
+  // A large buffer: files of hundreds of megabytes otherwise cost a write
+  // call every few kilobytes.
+  std::setvbuf(target, nullptr, _IOFBF, kOutputBufferBytes);
+  ExchangeFileWriter writer(target, {to, options->outCode, options->isoMarks});
   Counts counts;
   bool written = Convert(reader, writer, *options, counts);
   written = written && (toStandardOutput ? std::fflush(stdout) == 0 : output.Commit());
