@@ -18,6 +18,8 @@ import struct
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, "tools"))
+from make_demo_catalogue import pack_3bit_codes  # noqa: E402
 DEMO = os.path.join(ROOT, "data", "demo")
 CRLF = b"\r\n"
 
@@ -203,18 +205,7 @@ def gif(width, height, pixel, interlaced=False):
         codes.append(4)
         codes += pixels[i:i + 5]
     codes.append(5)
-    bits = 0
-    count = 0
-    data = bytearray()
-    for code in codes:
-        bits |= code << count
-        count += 3
-        while count >= 8:
-            data.append(bits & 0xFF)
-            bits >>= 8
-            count -= 8
-    if count:
-        data.append(bits & 0xFF)
+    data = pack_3bit_codes(codes)
     blocks = b"".join(bytes([len(data[i:i + 255])]) + bytes(data[i:i + 255])
                       for i in range(0, len(data), 255))
     return (b"GIF89a" + struct.pack("<HHBBB", width, height, 0x81, 0, 0) + palette +

@@ -35,6 +35,21 @@ def write_bytes(path, data):
         f.write(data)
 
 
+def pack_3bit_codes(codes):
+    """LZW codes of three bits each, packed from the low bits up as GIF has them."""
+    bits, nbits, out = 0, 0, bytearray()
+    for code in codes:
+        bits |= code << nbits
+        nbits += 3
+        while nbits >= 8:
+            out.append(bits & 0xFF)
+            bits >>= 8
+            nbits -= 8
+    if nbits:
+        out.append(bits & 0xFF)
+    return out
+
+
 def gif(width, height, bars):
     """A two-colour GIF: white with black rectangles (x1, y1, x2, y2).
 
@@ -52,16 +67,7 @@ def gif(width, height, bars):
             codes.append(4)  # clear
         codes.append(p)
     codes.append(5)  # end of information
-    bits, nbits, out = 0, 0, bytearray()
-    for code in codes:
-        bits |= code << nbits
-        nbits += 3
-        while nbits >= 8:
-            out.append(bits & 0xFF)
-            bits >>= 8
-            nbits -= 8
-    if nbits:
-        out.append(bits & 0xFF)
+    out = pack_3bit_codes(codes)
     data = bytearray(b"GIF89a")
     data += width.to_bytes(2, "little") + height.to_bytes(2, "little")
     data += bytes([0x80, 0, 0])  # global colour table of 2 entries
