@@ -13,13 +13,19 @@ let shownGeneration = null;
 let pendingFocus = null;  // an element to focus once the frame's page is there
 let loading = false;      // the frame is on its way to a new page
 
-// Replaces the frame `id` by a copy of it that loads `src`.
+// Replaces the frame `id` by a copy of it that loads `src`. A focus the old
+// frame held passes to the copy at once: for the moment between the two the
+// window would have no focus at all, and getting it back would count as the
+// window being activated from another program (which focuses the page's first
+// text box and scrolls the page to it).
 function loadFrame(id, src, onLoad) {
   const old = byId(id);
+  const hadFocus = document.activeElement === old;
   const frame = old.cloneNode(false);
   frame.addEventListener('load', () => onLoad(frame), {once: true});
   frame.src = src;
   old.replaceWith(frame);
+  if (hadFocus) frame.focus();
   return frame;
 }
 
