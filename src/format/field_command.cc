@@ -2,6 +2,8 @@
 // executing the command over the occurrences of a field or global variable.
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <limits>
 
 #include "format/format_engine.h"
@@ -35,6 +37,20 @@ size_t SkipCharacters(std::string_view text, size_t position, int32_t count) {
     }
   }
   return position;
+}
+
+// The bytes that modes H and D may turn into punctuation or drop; the runs
+// of other bytes between them are printed at once.
+constexpr std::array<bool, 256> kMarkupBytes = [] {
+  std::array<bool, 256> markup{};
+  for (char c : std::string_view("<=>^")) markup[static_cast<uint8_t>(c)] = true;
+  return markup;
+}();
+
+// The end of the run of bytes from `from` that carry no markup.
+size_t PlainRunEnd(std::string_view value, size_t from) {
+  while (from < value.size() && !kMarkupBytes[static_cast<uint8_t>(value[from])]) ++from;
+  return from;
 }
 
 }  // namespace
@@ -158,13 +174,18 @@ bool FormatInterpreter::ReadIndentation(int32_t& first, int32_t& other) {
   return ExpectPunct(')', FormatError::kParenMissing);
 }
 
-Occurrences FormatInterpreter::OccurrencesOf(bool global, int32_t tag) const {
-  if (!global) return Occurrences(*record_, tag);
+Occurrences FormatInterpreter::OccurrencesOf(bool global, int32_t tag) {
+  if (!global) return Occurrences(*record_, fieldIndex_.Lines(tag));
   std::string_view variable;
   if (tag >= 0 && tag < engine_.globalVariables.Count()) {
     variable = engine_.globalVariables[static_cast<size_t>(tag)].text;
   }
   return Occurrences(variable);
+}
+
+void FormatInterpreter::SetRecord(StringList* record) {
+  record_ = record;
+  fieldIndex_.Reset(record_);
 }
 
 void FormatInterpreter::ExecuteField(const FieldCommand& command) {
@@ -177,9 +198,8 @@ void FormatInterpreter::ExecuteField(const FieldCommand& command) {
     return;
   }
   if (k > 0) {
-    for (int32_t i = 1; i < k; ++i) {
-      if (!occurrences.Next(current)) return;
-    }
+    // The k-th occurrence; the first one has been read above.
+    if (k > 1 && (!occurrences.Skip(k - 2) || !occurrences.Next(current))) return;
     groupHadOccurrence_ = true;
     const bool last = !occurrences.Next(following);
     RunOccurrence(command, SelectValue(command, current), k, k == 1, last);
@@ -309,11 +329,24 @@ void FormatInterpreter::PrintValue(std::string_view value) {
       i += 2;
       if (printedAny) Write(Punctuation(code));
     } else {
-      Put(c);
+      const size_t end = PlainRunEnd(value, i + 1);
+      PutRun(value.substr(i, end - i));
       printedAny = true;
-      ++i;
+      i = end;
     }
   }
+}
+
+// Writes `run` as Put would byte by byte (up to an error of the output
+// limit), copying it at once when it fits.
+void FormatInterpreter::PutRun(std::string_view run) {
+  if (errorCode_ == 0 && static_cast<size_t>(outPos_) + run.size() <= output_.size()) {
+    std::memcpy(output_.data() + outPos_, run.data(), run.size());
+    outPos_ += static_cast<int32_t>(run.size());
+    column_ += static_cast<int32_t>(run.size());
+    return;
+  }
+  for (char c : run) Put(c);
 }
 
 void FormatInterpreter::DataModeEnd() {

@@ -154,8 +154,12 @@ int32_t FormatEngine::FormatOnServer(StringList& record, std::string_view databa
 }
 
 void FormatEngine::PostProcess(const StringList& record, std::string& output) {
-  if (!suppressMarkup) ConvertMarkup(output);
-  LinkRecordNumbers(output, RecordMfn(record));
+  // Output that is neither HTML nor RTF has no markup to convert and no
+  // record numbers to link; most formats give such output.
+  if (DetectOutputKind(output) != OutputKind::kNone) {
+    if (!suppressMarkup) ConvertMarkup(output);
+    LinkRecordNumbers(output, RecordMfn(record));
+  }
   if (!removeRtf && !tidyPunctuation && !removeDoubleBrackets) return;
   const size_t marker = output.find(kOutputMarker);
   const size_t begin = marker == std::string::npos ? 0 : marker + kOutputMarker.size();

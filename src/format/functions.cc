@@ -151,10 +151,13 @@ void FormatInterpreter::PresenceFunction(bool present) {
   const int32_t k = groupRunning_ ? groupIteration_ : 0;
   Occurrences occurrences = OccurrencesOf(global, tag);
   int32_t ordinal = 0;
+  if (k > 1) {
+    occurrences.Skip(k - 1);  // occurrences before the iteration's
+    ordinal = k - 1;
+  }
   bool found = false;
   for (std::string_view text; occurrences.Next(text);) {
-    if (++ordinal < k) continue;  // occurrences before the iteration's
-    if (ordinal == k) groupHadOccurrence_ = true;
+    if (++ordinal == k) groupHadOccurrence_ = true;
     if (code != 0 && code != '*') {
       for (size_t i = text.find('^'); i != std::string_view::npos; i = text.find('^', i + 1)) {
         if (i + 1 < text.size() &&
@@ -220,9 +223,9 @@ void FormatInterpreter::RefFunction(bool asStatement) {
       return;
     }
     StringList* const saved = record_;
-    record_ = &*other;
+    SetRecord(&*other);
     ArgumentFormat();
-    record_ = saved;
+    SetRecord(saved);
   } else {
     const bool saved = executing_;
     executing_ = false;

@@ -4,7 +4,9 @@
 // writing straight into the output buffer. A repeat group runs by moving the
 // reading position back to its opening parenthesis; an untaken branch is read
 // by the same rule functions with output off (`executing` false), so there is
-// one grammar. docs/format-language.md describes the language.
+// one grammar. Tokens are read from the text once and replayed after that,
+// for later records and for every iteration of a group (token_cache.h).
+// docs/format-language.md describes the language.
 //
 // A FormatInterpreter serves one format call: it is created over a record,
 // the format text and a workspace, run once, and discarded. The engine
@@ -22,6 +24,7 @@
 
 #include "format/format_errors.h"
 #include "format/occurrences.h"
+#include "format/token_cache.h"
 #include "format/tokens.h"
 #include "text/string_list.h"
 
@@ -80,21 +83,10 @@ struct FormatWorkspace {
   std::vector<PrefixItem> prefixItems;
   std::string scratch;   // produced text of S and &name
   std::string argument;  // the argument text of a &name call
-};
-
-// Where the reader stands and the token it has read. Copying it marks a
-// place to read again from (a repeat group, a look-ahead).
-struct LexerState {
-  int32_t readPos = 0;
-  uint8_t curChar = ' ';
-  uint8_t nextChar = ' ';
-  TokenText tokenText;
-  TokenKind tokenKind = TokenKind::tkEnd;
-  int32_t tokenNum1 = 0;
-  int32_t tokenNum2 = 0;
-  double tokenReal = 0;
-  FunctionNo functionNo = FunctionNo::kNone;
-  int functionClass = 0;
+  // The record's fields by tag; reset by every interpreter before use.
+  FieldIndex fieldIndex;
+  // The tokens of the format texts run at this level, kept between calls.
+  TokenCaches tokenCaches;
 };
 
 class FormatInterpreter {
@@ -114,7 +106,14 @@ class FormatInterpreter {
 
   // ---- For built-in functions ----
   FormatEngine& engine() { return engine_; }
-  StringList& record() { return *record_; }
+  // The record, for a function that may change it: since fields may be
+  // added, deleted or retagged, the interpreter forgets its index of them.
+  StringList& record() {
+    fieldIndex_.Reset(record_);
+    return *record_;
+  }
+  // The record, for a function that only reads it.
+  const StringList& record() const { return *record_; }
   std::string_view database() const { return database_; }
   // The output written so far, and a way to rewrite it (built-in key `.`).
   std::string_view OutputSoFar() const { return {output_.data(), static_cast<size_t>(outPos_)}; }
@@ -125,6 +124,7 @@ class FormatInterpreter {
   void Advance();
   void Prime();
   void NextToken();
+  void ReadToken();
   void ReadWord();
   void ReadNumber();
   void ReadLiteral(TokenKind kind);
@@ -135,7 +135,10 @@ class FormatInterpreter {
   int32_t ReadDecimal();
   int32_t CurPos() const { return lex_.readPos - 2; }
   bool IsReserved(std::string_view word) const;
-  bool IsWord(std::string_view word) const;
+  bool IsWord(std::string_view word) const {
+    return (lex_.tokenKind == TokenKind::tkReserved || lex_.tokenKind == TokenKind::tkIdentifier) &&
+           lex_.tokenText.view() == word;
+  }
 
   // errors
   void SetError(FormatError error);
@@ -155,21 +158,30 @@ class FormatInterpreter {
   void MfnStatement();
   void PageControl();
   void ModeSwitch(char mode, char letterCase);
-  bool AcceptPunct(char c);
+  bool AcceptPunct(char c) {
+    if (lex_.tokenKind != TokenKind::tkPunct || lex_.tokenText[0] != c) return false;
+    NextToken();
+    return true;
+  }
   bool ExpectPunct(char c, FormatError error);
-  void SkipCommas();
+  void SkipCommas() {
+    while (AcceptPunct(',')) {
+    }
+  }
 
   // field_command.cc
   void FieldStatement(bool inExpression);
   bool ReadFieldTail(FieldCommand& command, bool inExpression);
   bool ReadIndentation(int32_t& first, int32_t& other);
-  Occurrences OccurrencesOf(bool global, int32_t tag) const;
+  Occurrences OccurrencesOf(bool global, int32_t tag);
+  void SetRecord(StringList* record);
   void ExecuteField(const FieldCommand& command);
   void RunOccurrence(const FieldCommand& command, std::string_view value, int32_t ordinal,
                      bool first, bool last);
   std::string_view SelectValue(const FieldCommand& command, std::string_view text) const;
   void RunPrefixItems(const FieldCommand& command);
   void PrintValue(std::string_view value);
+  void PutRun(std::string_view run);
   void DataModeEnd();
 
   // output.cc
@@ -227,6 +239,7 @@ class FormatInterpreter {
   // ---- Reading state ----
   std::string_view source_;
   LexerState lex_;
+  TokenCache* tokens_ = nullptr;  // the workspace's cache for source_, if any
   int32_t errorCode_ = 0;
 
   // ---- Output state ----
@@ -251,6 +264,7 @@ class FormatInterpreter {
   std::vector<PrefixItem>& prefixItems_;
   std::string& scratch_;
   std::string& argument_;
+  FieldIndex& fieldIndex_;
 
   // ---- Working state ----
   bool executing_ = true;

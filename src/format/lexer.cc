@@ -124,12 +124,6 @@ bool FormatInterpreter::IsReserved(std::string_view word) const {
   return false;
 }
 
-bool FormatInterpreter::IsWord(std::string_view word) const {
-  return lex_.tokenKind == TokenKind::tkReserved || lex_.tokenKind == TokenKind::tkIdentifier
-             ? lex_.tokenText.view() == word
-             : false;
-}
-
 // Reads decimal digits; a run of non-digits before them is skipped first.
 // Saturates instead of overflowing.
 int32_t FormatInterpreter::ReadDecimal() {
@@ -242,6 +236,17 @@ void FormatInterpreter::NextToken() {
     lex_.tokenKind = TokenKind::tkEnd;
     return;
   }
+  if (tokens_ == nullptr) return ReadToken();
+  const int32_t from = lex_.readPos;
+  if (const LexerState* after = tokens_->Find(from)) {
+    lex_ = *after;
+    return;
+  }
+  ReadToken();
+  if (errorCode_ == 0) tokens_->Store(from, lex_);
+}
+
+void FormatInterpreter::ReadToken() {
   while (lex_.curChar == ' ') Advance();
   lex_.tokenText.Clear();
   lex_.tokenNum1 = lex_.tokenNum2 = 0;

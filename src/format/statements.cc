@@ -22,7 +22,10 @@ FormatInterpreter::FormatInterpreter(FormatEngine& engine, StringList& record,
       evalStack_(workspace.evalStack),
       prefixItems_(workspace.prefixItems),
       scratch_(workspace.scratch),
-      argument_(workspace.argument) {
+      argument_(workspace.argument),
+      fieldIndex_(workspace.fieldIndex) {
+  tokens_ = workspace.tokenCaches.Select(source, engine.tables.upperCase);
+  fieldIndex_.Reset(record_);
   if (output_.empty()) output_.resize(1);
   evalStack_.clear();
   prefixItems_.clear();
@@ -38,21 +41,10 @@ int32_t FormatInterpreter::Run() {
   return errorCode_;
 }
 
-bool FormatInterpreter::AcceptPunct(char c) {
-  if (lex_.tokenKind != TokenKind::tkPunct || lex_.tokenText[0] != c) return false;
-  NextToken();
-  return true;
-}
-
 bool FormatInterpreter::ExpectPunct(char c, FormatError error) {
   if (AcceptPunct(c)) return true;
   if (!Stopped()) SetError(error);
   return false;
-}
-
-void FormatInterpreter::SkipCommas() {
-  while (AcceptPunct(',')) {
-  }
 }
 
 // statements -> { statement [','] } up to the end, `)` or ELSE/FI

@@ -74,6 +74,21 @@ class TokenText {
   int size_ = 0;
 };
 
+// Where the reader stands and the token it has read. Copying it marks a
+// place to read again from (a repeat group, a look-ahead).
+struct LexerState {
+  int32_t readPos = 0;
+  uint8_t curChar = ' ';
+  uint8_t nextChar = ' ';
+  TokenText tokenText;
+  TokenKind tokenKind = TokenKind::tkEnd;
+  int32_t tokenNum1 = 0;
+  int32_t tokenNum2 = 0;
+  double tokenReal = 0;
+  FunctionNo functionNo = FunctionNo::kNone;
+  int functionClass = 0;
+};
+
 }  // namespace talor
 
 #endif  // TALOR_FORMAT_TOKENS_H_

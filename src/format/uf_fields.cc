@@ -123,7 +123,7 @@ int32_t UfSortField(UfCall& call, std::string& result) {
   const int32_t tag = static_cast<int32_t>(LeadingNumber(rest, &used).value_or(-1));
   rest.remove_prefix(used);
   const std::string codes = rest.starts_with('^') ? std::string(rest.substr(1)) : std::string();
-  StringList& record = call.record();
+  StringList& record = call.mutableRecord();
   std::vector<size_t> places;
   std::vector<std::pair<std::string, std::string>> entries;  // key, value
   for (int field = 1; field <= RecordFieldCount(record); ++field) {
@@ -204,7 +204,7 @@ int32_t UfFieldNumber(UfCall& call, std::string& result) {
 
 int32_t UfReplace991(UfCall& call, std::string& result) {
   (void)result;
-  StringList& record = call.record();
+  StringList& record = call.mutableRecord();
   if (record.size() < static_cast<size_t>(kRecordHeaderLines)) return 0;
   for (size_t i = record.size(); i > static_cast<size_t>(kRecordHeaderLines); --i) {
     if (record[i - 1].object == kReplacedFieldTag) record.Delete(i - 1);

@@ -76,8 +76,8 @@ int32_t UfNestedFormat(UfCall& call, std::string& result) {
   const bool suppress = engine.suppressMarkup;
   engine.suppressMarkup = true;
   std::string output;
-  const int32_t code =
-      engine.RunFormat(call.record(), call.database(), name, kFormatOutputCapacity, output, text);
+  const int32_t code = engine.RunFormat(call.mutableRecord(), call.database(), name,
+                                        kFormatOutputCapacity, output, text);
   engine.suppressMarkup = suppress;
   engine.uniforState.counter = counter;
   if (code != 0) return code;

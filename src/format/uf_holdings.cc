@@ -131,7 +131,7 @@ int32_t UfAvailable(UfCall& call, std::string& result) {
 
 int32_t UfExpandCopies(UfCall& call, std::string& result) {
   (void)result;
-  StringList& record = call.record();
+  StringList& record = call.mutableRecord();
   if (record.size() < static_cast<size_t>(kRecordHeaderLines)) return 0;
   StringList rebuilt;
   for (size_t i = 0; i < record.size(); ++i) {

@@ -40,7 +40,10 @@ struct UfCall {
   std::string_view p;  // the parameter string after the key(s)
 
   FormatEngine& engine() const { return call.interpreter.engine(); }
-  StringList& record() const { return call.interpreter.record(); }
+  // The record, to read.
+  const StringList& record() const { return std::as_const(call.interpreter).record(); }
+  // The record, for a function that changes it.
+  StringList& mutableRecord() const { return call.interpreter.record(); }
   std::string_view database() const { return call.interpreter.database(); }
   int32_t iteration() const { return call.iteration; }
   UfCall With(std::string_view rest) const { return UfCall{call, rest}; }

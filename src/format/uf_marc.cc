@@ -105,7 +105,7 @@ int32_t UmarciFunction(BuiltinCall& call, std::string& result) {
     argument.remove_suffix(1);
   }
   if (argument.empty()) return 0;
-  const StringList& record = call.interpreter.record();
+  const StringList& record = std::as_const(call.interpreter).record();
   const int32_t iteration = call.iteration;
   const char key = argument[0];
   const LinkedRef ref =

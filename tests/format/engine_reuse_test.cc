@@ -10,6 +10,7 @@
 
 #include "client/record.h"
 #include "format/format_engine.h"
+#include "format/token_cache.h"
 #include "format_test_util.h"
 
 namespace talor {
@@ -93,6 +94,62 @@ TEST(EngineReuseTest, CallAfterAFailedCallStartsClean) {
   EXPECT_NE(0, Apply(engine, "&uf('6broken'),v700^a", gogol).code);
   EXPECT_EQ((Outcome{"<Gogol, Dead Souls77>Gogol", 0}),
             Apply(engine, "'<',&uf('6brief'),'>',v700^a", gogol));
+}
+
+// A format's tokens are read once and replayed for later calls and for the
+// iterations of a repeat group. Formats that stop while reading (a character
+// that starts no token, MFN( without its parenthesis, the server marker) and
+// tokens that are easy to misread must give, call after call, what a fresh
+// engine gives on its first reading.
+TEST(EngineReuseTest, ReplayedTokensReadAsTheFirstTime) {
+  const std::vector<std::string> formats = {
+      "v200^a,(v910^b,' ',v910^1),~,'never'",
+      "(v910^b,if v910^1>'3' then mfn(4 fi),'never'",
+      "(v606^a,'-'),'a'\x1C,'never'",
+      "(v606^a+|; |,verylongidentifier),'x'",
+      "v200^a*4.3,' ',f(1.5e2*2,1,0),(v910^b.2(1,2)+|<>|),' ',MFN(3),mDu,v330,'unclosed",
+      "if v200^a:'souls' then (v910^b,| / |) else 'no' fi,`back`,!/esc/,x2,c3,#,%",
+  };
+  FormatEngine reused;
+  for (int round = 0; round < 2; ++round) {
+    for (const StringList& record : Records()) {
+      for (const std::string& format : formats) {
+        FormatEngine fresh;
+        EXPECT_EQ(Apply(fresh, format, record), Apply(reused, format, record))
+            << "format: " << format << ", record " << RecordMfn(record);
+      }
+    }
+  }
+}
+
+// Reading depends on the upper-case table: tokens read with one table are
+// not replayed under another.
+TEST(EngineReuseTest, NewCaseTableReadsTheFormatAgain) {
+  FormatEngine engine;
+  const StringList gogol = Records()[1];
+  EXPECT_EQ(99, Apply(engine, "q200^a", gogol).code);
+  CaseTable upper = DefaultCaseTable();
+  upper['q' - 1] = 'V';
+  engine.InstallFormatTables(nullptr, &upper, nullptr, nullptr);
+  EXPECT_EQ((Outcome{"Dead Souls", 0}), Apply(engine, "q200^a", gogol));
+  engine.InstallFormatTables(nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(99, Apply(engine, "q200^a", gogol).code);
+}
+
+// A format too long to keep the tokens of is read token by token every time.
+TEST(EngineReuseTest, VeryLongFormatIsReadEveryTime) {
+  FormatEngine engine;
+  const StringList gogol = Records()[1];
+  std::string format;
+  std::string expected;
+  while (format.size() <= kMaxCachedFormat) {
+    format += "v200^a,(v910^b),";
+    expected += "Dead Souls77";
+  }
+  for (int call = 0; call < 2; ++call) {
+    EXPECT_EQ((Outcome{expected + "end", 0}), Apply(engine, format + "'end'", gogol));
+    EXPECT_EQ(99, Apply(engine, format + "~", gogol).code);
+  }
 }
 
 }  // namespace
