@@ -1,11 +1,15 @@
 // Splits and checks arbitrary received bytes as an answer (the first byte
-// picks the tunnel form), and checks that any lines framed by BuildAnswer
-// pass the check and come back unchanged.
+// picks the tunnel form and how the bytes arrive in stretches), checks that
+// the split made while the answer arrives agrees with the split of the
+// whole answer, and that any lines framed by BuildAnswer pass the check and
+// come back unchanged.
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "client/framing.h"
 
@@ -24,6 +28,31 @@ void CheckReceived(std::string_view bytes, bool tunnelled) {
   talor::StringList lines = received.lines;
   if (talor::CheckAnswer(lines, Identity(), received) == talor::AnswerCheck::Good) {
     talor::StripAnswerHeader(lines);
+  }
+}
+
+// The answer scanned as it arrives, in stretches of `stride` bytes, must
+// give what the split of the whole answer gives.
+void CheckScannedAsItArrives(std::string_view bytes, bool tunnelled, size_t stride) {
+  talor::AnswerScanner scanner;
+  scanner.Reset(tunnelled, SIZE_MAX);
+  std::vector<talor::LineSpan> spans;
+  for (size_t at = stride; at < bytes.size(); at += stride) {
+    if (!scanner.Scan(bytes.substr(0, at), spans)) __builtin_trap();
+  }
+  const std::optional<talor::AnswerParts> parts = scanner.Finish(bytes, spans);
+  if (!parts) __builtin_trap();
+  const talor::AnswerParts whole = talor::SplitAnswerParts(bytes, tunnelled);
+  if (parts->text.data() != whole.text.data() || parts->text.size() != whole.text.size() ||
+      parts->binary != whole.binary || parts->lastLineEnded != whole.lastLineEnded) {
+    __builtin_trap();
+  }
+  const std::vector<std::string_view> lines = talor::SplitLines(whole.text);
+  if (lines.size() != spans.size()) __builtin_trap();
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].data() != bytes.data() + spans[i].offset || lines[i].size() != spans[i].size) {
+      __builtin_trap();
+    }
   }
 }
 
@@ -57,6 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool tunnelled = (data[0] & 1) != 0;
   std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
   CheckReceived(input, tunnelled);
+  CheckScannedAsItArrives(input, tunnelled, 1 + (data[0] >> 1));
   CheckFramedRoundTrip(input, tunnelled);
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "client/framing.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "client/decimal.h"
@@ -42,39 +43,58 @@ bool EndsWithLineBreak(std::string_view text) {
   return !text.empty() && (text.back() == '\n' || text.back() == '\r');
 }
 
-// The framing reads answer lines both as owned list lines and as views into
-// the received bytes; these let one definition serve both.
-std::string_view TextOf(const ListLine& line) { return line.text; }
-std::string_view TextOf(std::string_view line) { return line; }
-void Blank(ListLine& line) { line.text.clear(); }
-void Blank(std::string_view& line) { line = {}; }
+// The binary data after the binary marker at `marker`. Only a closing end
+// marker that actually arrived is taken off: data cut short keep all their
+// bytes.
+std::string_view BinaryData(std::string_view received, size_t marker, bool tunnelled) {
+  std::string_view data = received.substr(marker + kBinaryMarker.size());
+  if (tunnelled && data.ends_with(kEndMarker)) data.remove_suffix(kEndMarker.size());
+  return data;
+}
 
-template <typename Line>
-void UnwrapLines(std::vector<Line>& lines) {
-  if (!lines.empty() && TextOf(lines[0]) == kHttp10Line) lines.erase(lines.begin());
+// The framing reads answer lines both as owned list lines and as spans of
+// the received bytes; a line's text comes through `textOf`, so that one
+// definition serves both.
+void Blank(ListLine& line) { line.text.clear(); }
+void Blank(LineSpan& line) { line.size = 0; }
+
+struct ListLineText {
+  std::string_view operator()(const ListLine& line) const { return line.text; }
+};
+
+struct SpanText {
+  std::string_view bytes;
+  std::string_view operator()(const LineSpan& line) const {
+    return bytes.substr(line.offset, line.size);
+  }
+};
+
+template <typename Line, typename TextOf>
+void UnwrapLines(std::vector<Line>& lines, TextOf textOf) {
+  if (!lines.empty() && textOf(lines[0]) == kHttp10Line) lines.erase(lines.begin());
   for (size_t i = 0; i < lines.size(); ++i) {
-    if (TextOf(lines[i]) == kStartMarker) {
+    if (textOf(lines[i]) == kStartMarker) {
       lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(i) + 1);
       return;
     }
   }
 }
 
-template <typename Line>
-AnswerCheck CheckLines(std::vector<Line>& lines, const SessionIdentity& identity,
+template <typename Line, typename TextOf>
+AnswerCheck CheckLines(std::vector<Line>& lines, TextOf textOf, const SessionIdentity& identity,
                        std::optional<size_t> binaryLength, bool lastLineEnded) {
-  if (lines.size() <= kAnswerSequenceLine || TextOf(lines[kClientIdLine]) != identity.clientId ||
-      TextOf(lines[kAnswerSequenceLine]) != identity.sequenceNumber) {
+  if (lines.size() <= kAnswerSequenceLine || textOf(lines[kClientIdLine]) != identity.clientId ||
+      textOf(lines[kAnswerSequenceLine]) != identity.sequenceNumber) {
     return AnswerCheck::IdentityMismatch;
   }
-  if (lines.size() <= kDeclaredLengthLine || TextOf(lines[kDeclaredLengthLine]).empty()) {
+  if (lines.size() <= kDeclaredLengthLine || textOf(lines[kDeclaredLengthLine]).empty()) {
     return AnswerCheck::Good;
   }
-  int64_t declared = DecimalOrZero(TextOf(lines[kDeclaredLengthLine]));
+  int64_t declared = DecimalOrZero(textOf(lines[kDeclaredLengthLine]));
   if (binaryLength) declared -= static_cast<int64_t>(*binaryLength + kBinaryMarker.size());
   Blank(lines[kDeclaredLengthLine]);
   int64_t actual = 0;
-  for (const Line& line : lines) actual += static_cast<int64_t>(TextOf(line).size() + kCrLf.size());
+  for (const Line& line : lines) actual += static_cast<int64_t>(textOf(line).size() + kCrLf.size());
   if (!lastLineEnded) actual -= static_cast<int64_t>(kCrLf.size());
   return declared == actual ? AnswerCheck::Good : AnswerCheck::LengthMismatch;
 }
@@ -137,13 +157,64 @@ AnswerParts SplitAnswerParts(std::string_view received, bool tunnelled) {
   size_t marker = received.find(kBinaryMarker);
   if (marker != std::string_view::npos) {
     parts.text = received.substr(0, marker);
-    std::string_view data = received.substr(marker + kBinaryMarker.size());
-    // Only a closing end marker that actually arrived is taken off: data cut
-    // short keep all their bytes.
-    if (tunnelled && data.ends_with(kEndMarker)) data.remove_suffix(kEndMarker.size());
-    parts.binary = data;
+    parts.binary = BinaryData(received, marker, tunnelled);
   }
   if (tunnelled) parts.text = parts.text.substr(0, parts.text.find(kEndMarker));
+  parts.lastLineEnded = EndsWithLineBreak(parts.text);
+  return parts;
+}
+
+void AnswerScanner::Reset(bool tunnelled, size_t maxBreaks) {
+  tunnelled_ = tunnelled;
+  splitter_ = LineSplitter(maxBreaks);
+  binaryAt_.reset();
+  endAt_.reset();
+  binaryFrom_ = 0;
+  endFrom_ = 0;
+}
+
+std::optional<size_t> AnswerScanner::Search(std::string_view received, size_t searchEnd,
+                                            std::string_view marker, size_t& from) {
+  const std::string_view within = received.substr(0, searchEnd);
+  const size_t at = within.find(marker, from);
+  if (at != std::string_view::npos) return at;
+  // Only the last marker.size() - 1 bytes may still begin one.
+  if (within.size() >= marker.size()) from = std::max(from, within.size() - marker.size() + 1);
+  return std::nullopt;
+}
+
+size_t AnswerScanner::KnownTextEnd() const {
+  size_t end = binaryAt_.value_or(binaryFrom_);
+  if (tunnelled_) end = std::min(end, endAt_.value_or(endFrom_));
+  return end;
+}
+
+bool AnswerScanner::Scan(std::string_view received, std::vector<LineSpan>& lines) {
+  if (!binaryAt_) binaryAt_ = Search(received, received.size(), kBinaryMarker, binaryFrom_);
+  // The text ends at the first end marker that lies wholly before the
+  // binary marker.
+  if (tunnelled_ && !endAt_) {
+    endAt_ = Search(received, binaryAt_.value_or(received.size()), kEndMarker, endFrom_);
+  }
+  return splitter_.Split(received, KnownTextEnd(), lines);
+}
+
+std::optional<AnswerParts> AnswerScanner::Finish(std::string_view received,
+                                                 std::vector<LineSpan>& lines) {
+  if (!binaryAt_) binaryAt_ = Search(received, received.size(), kBinaryMarker, binaryFrom_);
+  size_t textEnd = binaryAt_.value_or(received.size());
+  if (tunnelled_) {
+    // An end marker found before the binary marker was, but reaching into
+    // it, is not in the text; no later one can be either.
+    if (!endAt_ || *endAt_ + kEndMarker.size() > textEnd) {
+      endAt_ = Search(received, textEnd, kEndMarker, endFrom_);
+    }
+    if (endAt_) textEnd = *endAt_;
+  }
+  if (!splitter_.Finish(received, textEnd, lines)) return std::nullopt;
+  AnswerParts parts;
+  parts.text = received.substr(0, textEnd);
+  if (binaryAt_) parts.binary = BinaryData(received, *binaryAt_, tunnelled_);
   parts.lastLineEnded = EndsWithLineBreak(parts.text);
   return parts;
 }
@@ -157,9 +228,11 @@ ReceivedAnswer SplitAnswer(std::string_view received, bool tunnelled) {
   return answer;
 }
 
-void UnwrapTunnelAnswer(StringList& lines) { UnwrapLines(lines.lines()); }
+void UnwrapTunnelAnswer(StringList& lines) { UnwrapLines(lines.lines(), ListLineText()); }
 
-void UnwrapTunnelAnswer(std::vector<std::string_view>& lines) { UnwrapLines(lines); }
+void UnwrapTunnelAnswer(std::vector<LineSpan>& lines, std::string_view bytes) {
+  UnwrapLines(lines, SpanText{bytes});
+}
 
 AnswerCheck CheckAnswer(StringList& lines, const SessionIdentity& identity,
                         const ReceivedAnswer& received) {
@@ -170,12 +243,13 @@ AnswerCheck CheckAnswer(StringList& lines, const SessionIdentity& identity,
 
 AnswerCheck CheckAnswer(StringList& lines, const SessionIdentity& identity,
                         std::optional<size_t> binaryLength, bool lastLineEnded) {
-  return CheckLines(lines.lines(), identity, binaryLength, lastLineEnded);
+  return CheckLines(lines.lines(), ListLineText(), identity, binaryLength, lastLineEnded);
 }
 
-AnswerCheck CheckAnswer(std::vector<std::string_view>& lines, const SessionIdentity& identity,
-                        std::optional<size_t> binaryLength, bool lastLineEnded) {
-  return CheckLines(lines, identity, binaryLength, lastLineEnded);
+AnswerCheck CheckAnswer(std::vector<LineSpan>& lines, std::string_view bytes,
+                        const SessionIdentity& identity, std::optional<size_t> binaryLength,
+                        bool lastLineEnded) {
+  return CheckLines(lines, SpanText{bytes}, identity, binaryLength, lastLineEnded);
 }
 
 void StripAnswerHeader(StringList& lines) {

@@ -107,6 +107,44 @@ struct AnswerParts {
 // and the kEndMarker that closes binary data is dropped from it.
 AnswerParts SplitAnswerParts(std::string_view received, bool tunnelled);
 
+// SplitAnswerParts and the split of the text into lines, done while the
+// answer arrives: each new stretch of bytes is searched for the markers and
+// split into lines while it is still in the cache, so that a large answer
+// is not read a second and third time after its last byte came. The parts
+// and lines are those that SplitAnswerParts and SplitLines give for the
+// whole answer.
+class AnswerScanner {
+ public:
+  // Starts an answer whose text may hold at most `maxBreaks` line breaks.
+  void Reset(bool tunnelled, size_t maxBreaks);
+  // Takes the bytes that arrived since the last call; `received` is the
+  // whole answer so far, from its first byte (it may have moved). Appends
+  // the text lines known to be complete. False as soon as the text holds
+  // more than maxBreaks line breaks.
+  bool Scan(std::string_view received, std::vector<LineSpan>& lines);
+  // Ends the answer with `received`: appends the remaining lines and returns
+  // its parts; nullopt when the text holds more than maxBreaks line breaks.
+  std::optional<AnswerParts> Finish(std::string_view received, std::vector<LineSpan>& lines);
+
+ private:
+  // Searches received[*from, searchEnd) for `marker`; when it is not there,
+  // advances *from past every position that can no longer start it.
+  static std::optional<size_t> Search(std::string_view received, size_t searchEnd,
+                                      std::string_view marker, size_t& from);
+  // How far the text is known to reach, as far as the markers found so far
+  // tell.
+  size_t KnownTextEnd() const;
+
+  bool tunnelled_ = false;
+  LineSplitter splitter_;
+  // The first binary marker, and (tunnelled) the first end marker; until
+  // found, the position from which the search goes on.
+  std::optional<size_t> binaryAt_;
+  std::optional<size_t> endAt_;
+  size_t binaryFrom_ = 0;
+  size_t endFrom_ = 0;
+};
+
 // SplitAnswerParts, then the text split into lines (CR, LF and CR LF end a
 // line), with the binary data copied.
 ReceivedAnswer SplitAnswer(std::string_view received, bool tunnelled);
@@ -115,7 +153,8 @@ ReceivedAnswer SplitAnswer(std::string_view received, bool tunnelled);
 // kHttp10Line, then, when a line equal to kStartMarker exists, it and every
 // line before it.
 void UnwrapTunnelAnswer(StringList& lines);
-void UnwrapTunnelAnswer(std::vector<std::string_view>& lines);
+// `lines` are spans of `bytes`.
+void UnwrapTunnelAnswer(std::vector<LineSpan>& lines, std::string_view bytes);
 
 enum class AnswerCheck {
   Good,
@@ -133,8 +172,9 @@ AnswerCheck CheckAnswer(StringList& lines, const SessionIdentity& identity,
                         const ReceivedAnswer& received);
 AnswerCheck CheckAnswer(StringList& lines, const SessionIdentity& identity,
                         std::optional<size_t> binaryLength, bool lastLineEnded);
-AnswerCheck CheckAnswer(std::vector<std::string_view>& lines, const SessionIdentity& identity,
-                        std::optional<size_t> binaryLength, bool lastLineEnded);
+AnswerCheck CheckAnswer(std::vector<LineSpan>& lines, std::string_view bytes,
+                        const SessionIdentity& identity, std::optional<size_t> binaryLength,
+                        bool lastLineEnded);
 
 // Deletes the ten header lines, so that line 0 is the answer's line 10 (for
 // most commands the server's return code). Fewer lines leave the list empty.

@@ -7,7 +7,7 @@ namespace talor {
 ServerAnswer ServerAnswer::SingleLine(std::string_view text) {
   auto store = std::make_shared<AnswerStore>();
   store->bytes.Append(text);
-  store->lines.push_back(store->bytes.view());
+  store->lines.push_back({0, text.size()});
   return ServerAnswer(std::move(store));
 }
 

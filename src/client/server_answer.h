@@ -16,13 +16,12 @@
 
 namespace talor {
 
-// The bytes of one answer and its lines, every line a view into `bytes` (or
-// a constant). The transport fills one and shares it with the caller's
-// ServerAnswer; it takes the store back for the next answer once no
+// The bytes of one answer and its lines, every line a span of `bytes`. The transport fills one and
+// shares it with the caller's ServerAnswer; it takes the store back for the next answer once no
 // ServerAnswer holds it.
 struct AnswerStore {
   ReceiveBuffer bytes;
-  std::vector<std::string_view> lines;
+  std::vector<LineSpan> lines;
 };
 
 class ServerAnswer {
@@ -39,7 +38,10 @@ class ServerAnswer {
   // The line `index`, counted from the first visible one. The view is valid
   // as long as this answer (or a copy of it) lives.
   // REQUIRES: index < size().
-  std::string_view operator[](size_t index) const { return store_->lines[first_ + index]; }
+  std::string_view operator[](size_t index) const {
+    const LineSpan& line = store_->lines[first_ + index];
+    return {store_->bytes.view().data() + line.offset, line.size};
+  }
 
   // Hides the first `count` visible lines; fewer lines leave the answer empty.
   void DropFront(size_t count);

@@ -1,9 +1,13 @@
 #include "client/transport.h"
 
+#include <sys/socket.h>
+
 #include <array>
 #include <asio/connect.hpp>
 #include <asio/ip/tcp.hpp>
+#include <asio/post.hpp>
 #include <asio/write.hpp>
+#include <cerrno>
 #include <random>
 
 #include "client/decimal.h"
@@ -231,31 +235,65 @@ void Transport::OnConnected(const std::shared_ptr<Connection>& connection) {
 
 void Transport::StartRead(const std::shared_ptr<Connection>& connection) {
   std::weak_ptr<bool> alive = alive_;
-  const std::span<char> room = ReceiveRoom();
-  connection->socket.async_read_some(
-      asio::buffer(room.data(), room.size()),
-      [this, alive, connection](const asio::error_code& error, size_t count) {
-        if (alive.expired() || connection != connection_) return;
-        if (!TakeReceived(count)) {
-          AbandonAnswer(FailureKind::AnswerTooLarge);
-          return;
-        }
-        if (error == asio::error::eof) {
-          OnDisconnected();
-          return;
-        }
-        if (error) {
-          answerText_ = {};
-          FailExchange(false);
-          return;
-        }
-        const std::string_view received = receiving_->bytes.view();
-        if (tunnelled_ && received.size() > kEndMarker.size() && received.ends_with(kEndMarker)) {
-          OnDisconnected();
-          return;
-        }
-        StartRead(connection);
-      });
+  connection->socket.async_wait(asio::socket_base::wait_read,
+                                [this, alive, connection](const asio::error_code& error) {
+                                  if (alive.expired() || connection != connection_) return;
+                                  if (error) {
+                                    answerText_ = {};
+                                    FailExchange(false);
+                                    return;
+                                  }
+                                  ReadTurnOf(connection);
+                                });
+}
+
+void Transport::ReadTurnOf(const std::shared_ptr<Connection>& connection) {
+  const ReadTurn turn = ReadAvailable(connection->socket.native_handle());
+  if (turn.broken != FailureKind::None) {
+    AbandonAnswer(turn.broken);
+  } else if (turn.error) {
+    answerText_ = {};
+    FailExchange(false);
+  } else if (turn.ended) {
+    OnDisconnected();
+  } else if (turn.drained) {
+    StartRead(connection);
+  } else {
+    // Bytes are still waiting, which the socket's readiness need not report
+    // again: the next turn is posted behind the events that are due.
+    std::weak_ptr<bool> alive = alive_;
+    asio::post(loop_.context(), [this, alive, connection] {
+      if (alive.expired() || connection != connection_) return;
+      ReadTurnOf(connection);
+    });
+  }
+}
+
+Transport::ReadTurn Transport::ReadAvailable(int socket) {
+  ReadTurn turn;
+  for (size_t taken = 0; taken < kReadTurnBytes;) {
+    const std::span<char> room = ReceiveRoom();
+    const ssize_t count = ::recv(socket, room.data(), room.size(), MSG_DONTWAIT);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        turn.drained = true;
+      } else {
+        turn.error = std::error_code(errno, std::system_category());
+      }
+      return turn;
+    }
+    turn.broken = TakeReceived(static_cast<size_t>(count));
+    if (turn.broken != FailureKind::None) return turn;
+    const std::string_view received = receiving_->bytes.view();
+    if (count == 0 ||
+        (tunnelled_ && received.size() > kEndMarker.size() && received.ends_with(kEndMarker))) {
+      turn.ended = true;
+      return turn;
+    }
+    taken += static_cast<size_t>(count);
+  }
+  return turn;
 }
 
 void Transport::OnDisconnected() {
@@ -296,18 +334,19 @@ void Transport::OnDisconnected() {
 }
 
 std::optional<AnswerCheck> Transport::AcceptReceived(ServerAnswer& answer) {
-  const AnswerParts parts = SplitAnswerParts(receiving_->bytes.view(), tunnelled_);
-  std::vector<std::string_view>& lines = receiving_->lines;
-  lines.clear();
-  if (!SplitLinesWithin(parts.text, kAnswerLineLimit, lines)) return std::nullopt;
-  if (tunnelled_) UnwrapTunnelAnswer(lines);
+  const std::string_view bytes = receiving_->bytes.view();
+  std::vector<LineSpan>& lines = receiving_->lines;
+  const std::optional<AnswerParts> parts = scanner_.Finish(bytes, lines);
+  if (!parts) return std::nullopt;
+  if (tunnelled_) UnwrapTunnelAnswer(lines, bytes);
   std::optional<size_t> binaryLength;
-  if (parts.binary) binaryLength = parts.binary->size();
-  const AnswerCheck check = CheckAnswer(lines, identity_, binaryLength, parts.lastLineEnded);
+  if (parts->binary) binaryLength = parts->binary->size();
+  const AnswerCheck check =
+      CheckAnswer(lines, bytes, identity_, binaryLength, parts->lastLineEnded);
   // The views stay valid: the store moves, its bytes do not.
-  answerText_ = parts.text;
-  binaryArrived_ = parts.binary.has_value();
-  binary_ = parts.binary.value_or(std::string_view());
+  answerText_ = parts->text;
+  binaryArrived_ = parts->binary.has_value();
+  binary_ = parts->binary.value_or(std::string_view());
   answerStore_ = std::move(receiving_);
   answer = ServerAnswer(answerStore_);
   return check;
@@ -322,6 +361,7 @@ void Transport::BeginAnswer() {
   if (!receiving_) receiving_ = std::make_shared<AnswerStore>();
   receiving_->bytes.Clear();
   receiving_->lines.clear();
+  scanner_.Reset(tunnelled_, kAnswerLineLimit);
 }
 
 void Transport::ResetReceiveBuffer() { receiving_.reset(); }
@@ -334,9 +374,13 @@ std::span<char> Transport::ReceiveRoom() {
   return receiving_->bytes.Space(room, most);
 }
 
-bool Transport::TakeReceived(size_t count) {
+Transport::FailureKind Transport::TakeReceived(size_t count) {
   receiving_->bytes.Commit(count);
-  return receiving_->bytes.size() <= answerLimit_;
+  if (receiving_->bytes.size() > answerLimit_) return FailureKind::AnswerTooLarge;
+  if (!scanner_.Scan(receiving_->bytes.view(), receiving_->lines)) {
+    return FailureKind::AnswerTooManyLines;
+  }
+  return FailureKind::None;
 }
 
 void Transport::AbandonAnswer(FailureKind kind) {

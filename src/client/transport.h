@@ -24,6 +24,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "client/framing.h"
 #include "client/receive_buffer.h"
@@ -186,16 +187,34 @@ class Transport {
   ExchangeResult RunNonBlocking(ServerAnswer& answer);
   ExchangeResult RunBlocking(ServerAnswer& answer);
 
+  // What one turn of reading came to.
+  struct ReadTurn {
+    bool drained = false;  // the socket held no more bytes for now
+    bool ended = false;    // the answer is complete
+    FailureKind broken = FailureKind::None;
+    std::error_code error;  // a read failed
+  };
+  // The most bytes one turn reads before it lets the loop run other events.
+  static constexpr size_t kReadTurnBytes = 32 * kReceiveChunk;
+  // Reads what the socket (a connected descriptor) holds, kReceiveChunk
+  // bytes at a time and without waiting, until it holds no more, the answer
+  // is complete (the server closed the connection or, tunnelled, the end
+  // marker came), a read fails, the answer breaks a bound, or the turn has
+  // read kReadTurnBytes.
+  ReadTurn ReadAvailable(int socket);
+
   // Non-blocking socket events.
   void OpenConnection(const std::string& packet);
   void OnConnected(const std::shared_ptr<Connection>& connection);
+  // Waits until the socket has bytes to read, then reads them in turns.
   void StartRead(const std::shared_ptr<Connection>& connection);
+  void ReadTurnOf(const std::shared_ptr<Connection>& connection);
   void OnDisconnected();
-  // Splits what was received into the answer text, its lines (views into
-  // the received bytes) and the binary block, unwraps a tunnelled answer and
-  // checks the lines against the request; both transport paths accept an
-  // answer through it. nullopt, with nothing taken, when the text holds more
-  // line breaks than kAnswerLineLimit.
+  // Completes the split of what was received into the answer text, its
+  // lines (spans of the received bytes) and the binary block, unwraps a
+  // tunnelled answer and checks the lines against the request; both
+  // transport paths accept an answer through it. nullopt, with nothing
+  // taken, when the text holds more line breaks than kAnswerLineLimit.
   std::optional<AnswerCheck> AcceptReceived(ServerAnswer& answer);
   // Starts an answer: forgets the last one and takes its store back for the
   // new one when no caller holds it any more.
@@ -204,9 +223,10 @@ class Transport {
   // Room for the next read: at most kReceiveChunk bytes, and one byte more
   // than the answer's size limit leaves, so that passing it shows.
   std::span<char> ReceiveRoom();
-  // Takes `count` bytes read into ReceiveRoom(); false when they carry the
-  // answer past its size limit.
-  bool TakeReceived(size_t count);
+  // Takes `count` bytes read into ReceiveRoom() and splits what they
+  // complete into lines; the bound they break, if any (AnswerTooLarge,
+  // AnswerTooManyLines), and FailureKind::None otherwise.
+  FailureKind TakeReceived(size_t count);
   // Ends the exchange because the answer broke one of its bounds.
   void AbandonAnswer(FailureKind kind);
   void AnswerDeadlinePassed();
@@ -253,6 +273,7 @@ class Transport {
   // The answer being received; once accepted, its bytes and lines move to
   // answerStore_, shared with the caller's ServerAnswer.
   std::shared_ptr<AnswerStore> receiving_;
+  AnswerScanner scanner_;
   std::shared_ptr<AnswerStore> answerStore_;
   std::string_view answerText_;
   ServerAnswer answerLines_;

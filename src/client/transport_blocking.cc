@@ -6,13 +6,11 @@
 #include <algorithm>
 #include <asio/connect.hpp>
 #include <asio/ip/tcp.hpp>
-#include <asio/read.hpp>
 #include <asio/write.hpp>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <optional>
-#include <span>
 
 #include "client/transport.h"
 
@@ -42,10 +40,11 @@ ExchangeResult Transport::RunBlocking(ServerAnswer& answer) {
     state_ = ExchangeResult::Busy;
     // The caller's last answer goes first, so that its store can take this one.
     answer.Clear();
+    // This path never uses the tunnel form.
+    tunnelled_ = false;
     BeginAnswer();
     timerNoOperation_.Restart();
 
-    // This path never uses the tunnel form.
     const std::string packet = FramePlainPacket(identity_.currentCommand, requestText_);
     std::optional<uint16_t> port = PortNumber(identity_.port);
     if (!port) throw std::invalid_argument("port");
@@ -55,30 +54,33 @@ ExchangeResult Transport::RunBlocking(ServerAnswer& answer) {
     asio::connect(socket, resolver.resolve(identity_.host, std::to_string(*port)));
     asio::write(socket, asio::buffer(packet));
 
-    asio::error_code error;
-    std::optional<FailureKind> broken;
-    while (!broken) {
-      if (!WaitReadable(socket, deadline)) {
+    // Reads go first and the wait only when the socket has nothing yet:
+    // while a large answer streams in, every read finds bytes waiting.
+    FailureKind broken = FailureKind::None;
+    for (;;) {
+      if (steady_clock::now() >= deadline) {
         broken = FailureKind::AnswerTimedOut;
         break;
       }
-      const std::span<char> room = ReceiveRoom();
-      const size_t count = socket.read_some(asio::buffer(room.data(), room.size()), error);
-      if (!TakeReceived(count)) broken = FailureKind::AnswerTooLarge;
-      if (error == asio::error::eof) break;
-      if (error) throw asio::system_error(error);
+      const ReadTurn turn = ReadAvailable(socket.native_handle());
+      broken = turn.broken;
+      if (broken != FailureKind::None || turn.ended) break;
+      if (turn.error) throw std::system_error(turn.error);
+      if (turn.drained && !WaitReadable(socket, deadline)) {
+        broken = FailureKind::AnswerTimedOut;
+        break;
+      }
     }
     asio::error_code ignored;
     socket.close(ignored);
-    tunnelled_ = false;
     ServerAnswer lines;
     std::optional<AnswerCheck> check;
-    if (!broken) {
+    if (broken == FailureKind::None) {
       check = AcceptReceived(lines);
       if (!check) broken = FailureKind::AnswerTooManyLines;
     }
-    if (broken) {
-      AbandonAnswer(*broken);
+    if (broken != FailureKind::None) {
+      AbandonAnswer(broken);
       return state_;
     }
 

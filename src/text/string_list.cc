@@ -23,20 +23,27 @@ void StringList::Delete(size_t index) {
 
 namespace {
 
+#ifdef __SSE2__
+// One bit for every CR or LF among the 16 bytes at `bytes`.
+inline uint64_t LineBreakBits(const char* bytes) {
+  const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+  const __m128i breaks = _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\r')),
+                                      _mm_cmpeq_epi8(block, _mm_set1_epi8('\n')));
+  return static_cast<uint32_t>(_mm_movemask_epi8(breaks));
+}
+#endif
+
 // Calls onBreak with the position of every CR and LF byte of `text`, in
 // order, until it returns false; returns whether it never did. Answers of
-// tens of megabytes go through here, so 16 bytes are tested at a time.
+// tens of megabytes go through here, so 64 bytes are tested at a time.
 template <typename OnBreak>
 bool ForEachLineBreak(std::string_view text, OnBreak onBreak) {
   const char* data = text.data();
   size_t i = 0;
 #ifdef __SSE2__
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i lf = _mm_set1_epi8('\n');
-  for (; i + 16 <= text.size(); i += 16) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-    auto mask = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
+  for (; i + 64 <= text.size(); i += 64) {
+    uint64_t mask = LineBreakBits(data + i) | LineBreakBits(data + i + 16) << 16 |
+                    LineBreakBits(data + i + 32) << 32 | LineBreakBits(data + i + 48) << 48;
     for (; mask != 0; mask &= mask - 1) {
       if (!onBreak(i + static_cast<size_t>(std::countr_zero(mask)))) return false;
     }
@@ -50,29 +57,34 @@ bool ForEachLineBreak(std::string_view text, OnBreak onBreak) {
 
 }  // namespace
 
-bool SplitLinesWithin(std::string_view text, size_t maxBreaks,
-                      std::vector<std::string_view>& lines) {
-  size_t start = 0;
-  size_t breaks = 0;
-  const bool within = ForEachLineBreak(text, [&](size_t at) {
-    if (++breaks > maxBreaks) return false;
+bool LineSplitter::Split(std::string_view text, size_t end, std::vector<LineSpan>& lines) {
+  const size_t from = scanned_;
+  scanned_ = end;
+  return ForEachLineBreak(text.substr(from, end - from), [&](size_t relative) {
+    if (++breaks_ > maxBreaks_) return false;
+    const size_t at = from + relative;
     // Every CR ends a line, so an LF right after one completes a CR LF.
-    if (text[at] == '\n' && at > 0 && text[at - 1] == '\r') {
-      start = at + 1;
-      return true;
+    if (text[at] != '\n' || at == 0 || text[at - 1] != '\r') {
+      lines.push_back({lineStart_, at - lineStart_});
     }
-    lines.push_back(text.substr(start, at - start));
-    start = at + 1;
+    lineStart_ = at + 1;
     return true;
   });
-  if (!within) return false;
-  if (start < text.size()) lines.push_back(text.substr(start));
+}
+
+bool LineSplitter::Finish(std::string_view text, size_t end, std::vector<LineSpan>& lines) {
+  if (!Split(text, end, lines)) return false;
+  if (lineStart_ < end) lines.push_back({lineStart_, end - lineStart_});
+  lineStart_ = end;
   return true;
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<LineSpan> spans;
+  LineSplitter().Finish(text, text.size(), spans);
   std::vector<std::string_view> lines;
-  SplitLinesWithin(text, SIZE_MAX, lines);
+  lines.reserve(spans.size());
+  for (const LineSpan& span : spans) lines.push_back(text.substr(span.offset, span.size));
   return lines;
 }
 

@@ -68,11 +68,38 @@ class StringList {
 
 // Splits `text` into lines the way StringList::SetText does.
 std::vector<std::string_view> SplitLines(std::string_view text);
-// As SplitLines, appending the lines to `lines`. Returns false as soon as the
-// text turns out to hold more than `maxBreaks` line-break bytes (CR and LF
-// count one each); `lines` then holds an unspecified prefix of the lines.
-bool SplitLinesWithin(std::string_view text, size_t maxBreaks,
-                      std::vector<std::string_view>& lines);
+
+// A line as its place in a text that may still move (a buffer that grows).
+struct LineSpan {
+  size_t offset = 0;
+  size_t size = 0;
+};
+
+// Splits a text into lines as SplitLines does while the text still grows,
+// one stretch at a time, so that each stretch is split while it is fresh in
+// the cache. The lines are kept as spans, as the text may move between calls.
+class LineSplitter {
+ public:
+  // At most `maxBreaks` line-break bytes (CR and LF count one each).
+  explicit LineSplitter(size_t maxBreaks = SIZE_MAX) : maxBreaks_(maxBreaks) {}
+
+  // Splits text[scanned(), end), appending every line ended there. `text`
+  // is the whole text so far, from its first byte. Returns false as soon as
+  // the text turns out to hold more than maxBreaks line breaks; the lines
+  // then hold an unspecified prefix.
+  // REQUIRES: scanned() <= end <= text.size().
+  bool Split(std::string_view text, size_t end, std::vector<LineSpan>& lines);
+  // Ends the text at `end`: splits what is left and appends the last line
+  // when it did not end with a line break.
+  bool Finish(std::string_view text, size_t end, std::vector<LineSpan>& lines);
+  size_t scanned() const { return scanned_; }
+
+ private:
+  size_t maxBreaks_;
+  size_t breaks_ = 0;
+  size_t scanned_ = 0;    // bytes split so far
+  size_t lineStart_ = 0;  // where the line being read began
+};
 
 }  // namespace talor
 

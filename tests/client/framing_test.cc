@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
 namespace talor {
 namespace {
@@ -257,6 +259,79 @@ TEST(TunnelAnswerTest, TextIsCutAtEndMarker) {
   EXPECT_EQ((StringList{{"a"}, {"b"}}), received.lines);
   received = SplitAnswer("a\r\nb\r\nTALOR_END_REQUEST\r\nc\r\n", false);
   EXPECT_EQ(4u, received.lines.size());
+}
+
+// Scans `bytes` in stretches ending at `cuts` (ascending) and describes
+// the parts and lines found, or "refused".
+std::string ScanInStretches(std::string_view bytes, bool tunnelled, const std::vector<size_t>& cuts,
+                            size_t maxBreaks = SIZE_MAX) {
+  AnswerScanner scanner;
+  scanner.Reset(tunnelled, maxBreaks);
+  std::vector<LineSpan> spans;
+  for (size_t cut : cuts) {
+    if (!scanner.Scan(bytes.substr(0, cut), spans)) return "refused";
+  }
+  const std::optional<AnswerParts> parts = scanner.Finish(bytes, spans);
+  if (!parts) return "refused";
+  std::string described = "text[" + std::string(parts->text) + "] binary[";
+  if (parts->binary) described += *parts->binary;
+  described += parts->binary ? "] ended " : "none] ended ";
+  described += parts->lastLineEnded ? "1 lines" : "0 lines";
+  for (const LineSpan& span : spans)
+    described += "|" + std::string(bytes.substr(span.offset, span.size));
+  return described;
+}
+
+// The same description from the split of the whole answer at once.
+std::string SplitWhole(std::string_view bytes, bool tunnelled) {
+  const AnswerParts parts = SplitAnswerParts(bytes, tunnelled);
+  std::string described = "text[" + std::string(parts.text) + "] binary[";
+  if (parts.binary) described += *parts.binary;
+  described += parts.binary ? "] ended " : "none] ended ";
+  described += parts.lastLineEnded ? "1 lines" : "0 lines";
+  for (std::string_view line : SplitLines(parts.text)) described += "|" + std::string(line);
+  return described;
+}
+
+TEST(AnswerScannerTest, StretchesAgreeWithTheWholeAnswerSplit) {
+  // Pieces that make markers appear whole, cut, overlapping and repeated.
+  const std::vector<std::string> pieces = {
+      "a",  "b\r",  "\n",         "\r\n", "TALOR_BINARY_DATA", "TALOR_END_REQUEST",
+      "TA", "LOR_", "END_REQUES", "T",    "BINARY_DATA",       "TALOR_END_REQUESTALOR_BINARY_DATA"};
+  std::mt19937 random(81208);
+  for (int round = 0; round < 3000; ++round) {
+    std::string bytes;
+    const size_t count = random() % 12;
+    for (size_t i = 0; i < count; ++i) bytes += pieces[random() % pieces.size()];
+    std::vector<size_t> cuts;
+    for (size_t at = random() % 8; at < bytes.size(); at += 1 + random() % 9) cuts.push_back(at);
+    for (bool tunnelled : {false, true}) {
+      ASSERT_EQ(ScanInStretches(bytes, tunnelled, cuts), SplitWhole(bytes, tunnelled))
+          << "round " << round << " tunnelled " << tunnelled << ": " << bytes;
+    }
+  }
+}
+
+TEST(AnswerScannerTest, EndMarkerReachingIntoTheBinaryMarkerDoesNotEndTheText) {
+  const std::string bytes = "a\r\nTALOR_END_REQUESTALOR_BINARY_DATAxyz";
+  // The end marker is whole in the second stretch, the binary marker only in
+  // the third.
+  const std::string scanned = ScanInStretches(bytes, true, {8, 24, 30});
+  EXPECT_EQ(scanned, "text[a\r\nTALOR_END_REQUES] binary[xyz] ended 0 lines|a|TALOR_END_REQUES");
+  EXPECT_EQ(scanned, SplitWhole(bytes, true));
+}
+
+TEST(AnswerScannerTest, TooManyLineBreaksAreRefusedBeforeTheAnswerEnds) {
+  AnswerScanner scanner;
+  scanner.Reset(false, 3);
+  std::vector<LineSpan> spans;
+  // The last bytes may still begin a marker, so they wait for more.
+  const std::string bytes = "a\r\nb\r\nc\n" + std::string(kBinaryMarker.size(), 'x');
+  EXPECT_TRUE(scanner.Scan(std::string_view(bytes).substr(0, 3), spans));
+  EXPECT_FALSE(scanner.Scan(bytes, spans));
+  // Breaks in the binary data do not count.
+  EXPECT_EQ(ScanInStretches("a\r\nTALOR_BINARY_DATA\n\n\n\n", false, {5, 25}, 2),
+            "text[a\r\n] binary[\n\n\n\n] ended 1 lines|a");
 }
 
 TEST(AnswerTest, StripKeepsLinesFromTen) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -42,6 +43,22 @@ std::vector<std::string> SplitByteByByte(std::string_view text) {
   return lines;
 }
 
+// Splits `text` with a LineSplitter fed in stretches that end at `cuts`
+// (ascending), then ends it; nullopt when the splitter refuses.
+std::optional<std::vector<std::string>> SplitInStretches(std::string_view text,
+                                                         const std::vector<size_t>& cuts,
+                                                         size_t maxBreaks = SIZE_MAX) {
+  LineSplitter splitter(maxBreaks);
+  std::vector<LineSpan> spans;
+  for (size_t cut : cuts) {
+    if (!splitter.Split(text, cut, spans)) return std::nullopt;
+  }
+  if (!splitter.Finish(text, text.size(), spans)) return std::nullopt;
+  std::vector<std::string> lines;
+  for (const LineSpan& span : spans) lines.emplace_back(text.substr(span.offset, span.size));
+  return lines;
+}
+
 TEST(AnswerLineSplitTest, EveryKindOfLineEnd) {
   struct Row {
     std::string text;
@@ -57,43 +74,45 @@ TEST(AnswerLineSplitTest, EveryKindOfLineEnd) {
       {"a\r\r\nb", {"a", "", "b"}},
       {"a\n\nb", {"a", "", "b"}},
       {std::string("x\0y\r\n", 5), {std::string("x\0y", 3)}},
-      // A CR LF split across the 16-byte blocks of the scan.
+      // A CR LF split across the blocks of the scan.
       {std::string(15, 'p') + "\r\n" + std::string(15, 'q'),
        {std::string(15, 'p'), std::string(15, 'q')}},
       {std::string(16, 'p') + "\r\n", {std::string(16, 'p')}},
+      {std::string(63, 'p') + "\r\n" + std::string(70, 'q') + "\n",
+       {std::string(63, 'p'), std::string(70, 'q')}},
+      {std::string(47, 'p') + "\r" + std::string(16, 'q') + "\n\r\n",
+       {std::string(47, 'p'), std::string(16, 'q'), ""}},
   };
   for (const Row& row : rows) {
-    std::vector<std::string_view> lines;
-    EXPECT_TRUE(SplitLinesWithin(row.text, SIZE_MAX, lines)) << row.text;
-    EXPECT_EQ(Strings(lines), row.lines) << row.text;
     EXPECT_EQ(Strings(SplitLines(row.text)), row.lines) << row.text;
+    // Fed one byte at a time, every CR LF is split between two stretches.
+    std::vector<size_t> everyByte(row.text.size());
+    for (size_t i = 0; i < everyByte.size(); ++i) everyByte[i] = i;
+    EXPECT_EQ(SplitInStretches(row.text, everyByte), row.lines) << row.text;
   }
 }
 
-TEST(AnswerLineSplitTest, AgreesWithTheByteByByteRuleOnRandomTexts) {
+TEST(AnswerLineSplitTest, StretchesAgreeWithTheByteByByteRuleOnRandomTexts) {
   std::mt19937 random(20261208);
-  const std::string alphabet = "\r\n\r\nabc";
-  for (int round = 0; round < 500; ++round) {
-    std::string text(random() % 100, ' ');
+  // Dense line breaks, and sparse ones that leave whole blocks without any.
+  const std::string alphabets[] = {"\r\n\r\nabc", "\r\n" + std::string(60, 'x')};
+  for (int round = 0; round < 1000; ++round) {
+    const std::string& alphabet = alphabets[round % 2];
+    std::string text(random() % 300, ' ');
     for (char& c : text) c = alphabet[random() % alphabet.size()];
-    std::vector<std::string_view> lines;
-    ASSERT_TRUE(SplitLinesWithin(text, SIZE_MAX, lines));
-    ASSERT_EQ(Strings(lines), SplitByteByByte(text)) << round;
+    std::vector<size_t> cuts;
+    for (size_t at = 0; at < text.size(); at += random() % 20) cuts.push_back(at);
+    ASSERT_EQ(Strings(SplitLines(text)), SplitByteByByte(text)) << round;
+    ASSERT_EQ(SplitInStretches(text, cuts), SplitByteByByte(text)) << round;
   }
 }
 
 TEST(AnswerLineSplitTest, BreakLimitCountsEveryCrAndLf) {
-  std::vector<std::string_view> lines;
-  EXPECT_TRUE(SplitLinesWithin("a\r\nb\r\n", 4, lines));
-  EXPECT_EQ(Strings(lines), (std::vector<std::string>{"a", "b"}));
-  lines.clear();
-  EXPECT_FALSE(SplitLinesWithin("a\r\nb\r\n", 3, lines));
-  lines.clear();
+  EXPECT_EQ(SplitInStretches("a\r\nb\r\n", {}, 4), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(SplitInStretches("a\r\nb\r\n", {2}, 3), std::nullopt);
   const std::string breaks(100, '\n');
-  EXPECT_TRUE(SplitLinesWithin(breaks, 100, lines));
-  EXPECT_EQ(lines.size(), 100u);
-  lines.clear();
-  EXPECT_FALSE(SplitLinesWithin(breaks, 99, lines));
+  EXPECT_EQ(SplitInStretches(breaks, {50}, 100)->size(), 100u);
+  EXPECT_EQ(SplitInStretches(breaks, {50}, 99), std::nullopt);
 }
 
 TEST(AnswerLineSplitTest, SetTextMayReadOneOfTheListsOwnLines) {
@@ -160,7 +179,7 @@ TEST(ServerAnswerTest, SingleLineDropFrontAndCopies) {
 TEST(ServerAnswerTest, CopyToReplacesTheListWithOwnedLinesOfTheVisiblePart) {
   auto store = std::make_shared<AnswerStore>();
   store->bytes.Append("K\r\nheader\r\n0\r\nfirst\r\n\r\nlast");
-  SplitLinesWithin(store->bytes.view(), SIZE_MAX, store->lines);
+  LineSplitter().Finish(store->bytes.view(), store->bytes.size(), store->lines);
   ServerAnswer answer(store);
   store.reset();
   answer.DropFront(2);
