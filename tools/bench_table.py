@@ -5,7 +5,8 @@ Usage: tools/bench_table.py RESULTS_DIR [--markdown FILE --command TEXT]
 
 RESULTS_DIR holds the Google Benchmark JSON files (server.json, fts5.json,
 transport.json, format.json) and timings.json (wall times in microseconds
-measured by the script: init, convert, yardstick convert). Each row is a figure of this
+measured by the script: init, convert, yardstick convert). A benchmark run in
+repetitions counts by its median. Each row is a figure of this
 project next to its yardstick measured in the same run, with the ratio
 "times better than the yardstick" (above 1: ahead of it) and the goal.
 With --markdown the table, the machine's description and the command are
@@ -28,11 +29,14 @@ def load(directory, name):
         data = json.load(f)
     if name == "timings.json":
         return data
-    runs = {}
+    # A benchmark run in repetitions counts by its median.
+    runs, medians = {}, {}
     for run in data.get("benchmarks", []):
-        if run.get("run_type") == "aggregate":
-            continue
-        runs[run["name"]] = run
+        if run.get("run_type") != "aggregate":
+            runs[run["name"]] = run
+        elif run.get("aggregate_name") == "median":
+            medians[run["run_name"]] = run
+    runs.update(medians)
     return runs
 
 
