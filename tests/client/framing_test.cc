@@ -261,6 +261,16 @@ TEST(TunnelAnswerTest, TextIsCutAtEndMarker) {
   EXPECT_EQ(4u, received.lines.size());
 }
 
+// The parts and lines of an answer as one text, to compare splits by.
+std::string Describe(const AnswerParts& parts, const std::vector<std::string_view>& lines) {
+  std::string described = "text[" + std::string(parts.text) + "] binary[";
+  if (parts.binary) described += *parts.binary;
+  described += parts.binary ? "] ended " : "none] ended ";
+  described += parts.lastLineEnded ? "1 lines" : "0 lines";
+  for (std::string_view line : lines) described += "|" + std::string(line);
+  return described;
+}
+
 // Scans `bytes` in stretches ending at `cuts` (ascending) and describes
 // the parts and lines found, or "refused".
 std::string ScanInStretches(std::string_view bytes, bool tunnelled, const std::vector<size_t>& cuts,
@@ -273,24 +283,15 @@ std::string ScanInStretches(std::string_view bytes, bool tunnelled, const std::v
   }
   const std::optional<AnswerParts> parts = scanner.Finish(bytes, spans);
   if (!parts) return "refused";
-  std::string described = "text[" + std::string(parts->text) + "] binary[";
-  if (parts->binary) described += *parts->binary;
-  described += parts->binary ? "] ended " : "none] ended ";
-  described += parts->lastLineEnded ? "1 lines" : "0 lines";
-  for (const LineSpan& span : spans)
-    described += "|" + std::string(bytes.substr(span.offset, span.size));
-  return described;
+  std::vector<std::string_view> lines;
+  for (const LineSpan& span : spans) lines.push_back(bytes.substr(span.offset, span.size));
+  return Describe(*parts, lines);
 }
 
 // The same description from the split of the whole answer at once.
 std::string SplitWhole(std::string_view bytes, bool tunnelled) {
   const AnswerParts parts = SplitAnswerParts(bytes, tunnelled);
-  std::string described = "text[" + std::string(parts.text) + "] binary[";
-  if (parts.binary) described += *parts.binary;
-  described += parts.binary ? "] ended " : "none] ended ";
-  described += parts.lastLineEnded ? "1 lines" : "0 lines";
-  for (std::string_view line : SplitLines(parts.text)) described += "|" + std::string(line);
-  return described;
+  return Describe(parts, SplitLines(parts.text));
 }
 
 TEST(AnswerScannerTest, StretchesAgreeWithTheWholeAnswerSplit) {
