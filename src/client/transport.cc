@@ -2,6 +2,7 @@
 
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <array>
 #include <asio/connect.hpp>
 #include <asio/ip/tcp.hpp>
@@ -367,8 +368,10 @@ void Transport::BeginAnswer() {
 void Transport::ResetReceiveBuffer() { receiving_.reset(); }
 
 std::span<char> Transport::ReceiveRoom() {
-  const size_t left = answerLimit_ - std::min(answerLimit_, receiving_->bytes.size());
-  const size_t room = left < kReceiveChunk ? left + 1 : kReceiveChunk;
+  const ReceiveBuffer& bytes = receiving_->bytes;
+  const size_t left = answerLimit_ - std::min(answerLimit_, bytes.size());
+  const size_t spare = std::clamp(bytes.capacity() - bytes.size(), kReceiveChunk, kReadMost);
+  const size_t room = left < spare ? left + 1 : spare;
   // The buffer never grows past the limit and the one byte that shows it.
   const size_t most = answerLimit_ < SIZE_MAX ? answerLimit_ + 1 : SIZE_MAX;
   return receiving_->bytes.Space(room, most);

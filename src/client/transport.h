@@ -58,9 +58,13 @@ class Transport {
   static constexpr std::chrono::milliseconds kWaitTick{100};
   static constexpr std::chrono::milliseconds kNoOperationInterval{60000};
   static constexpr int kSilentRetries = 5;
-  // The most bytes one read takes, and the receive buffer's first capacity
-  // (it grows geometrically from there).
+  // The receive buffer's first capacity (it grows geometrically from there)
+  // and the least room a read offers.
   static constexpr size_t kReceiveChunk = 32000;
+  // The most bytes one read takes. Reads take the room the buffer already
+  // has up to this, so a large answer costs few system calls, and each
+  // stretch read is still in the cache when it is split into lines.
+  static constexpr size_t kReadMost = size_t{256} << 10;
   // The largest answer accepted. The largest real answers are resources,
   // which the server delivers up to 64 MiB; twice that leaves room for
   // their framing and for text resources whose line ends grow on the wire.
@@ -195,9 +199,9 @@ class Transport {
     std::error_code error;  // a read failed
   };
   // The most bytes one turn reads before it lets the loop run other events.
-  static constexpr size_t kReadTurnBytes = 32 * kReceiveChunk;
-  // Reads what the socket (a connected descriptor) holds, kReceiveChunk
-  // bytes at a time and without waiting, until it holds no more, the answer
+  static constexpr size_t kReadTurnBytes = 4 * kReadMost;
+  // Reads what the socket (a connected descriptor) holds, a receive room
+  // at a time and without waiting, until it holds no more, the answer
   // is complete (the server closed the connection or, tunnelled, the end
   // marker came), a read fails, the answer breaks a bound, or the turn has
   // read kReadTurnBytes.
@@ -220,8 +224,9 @@ class Transport {
   // new one when no caller holds it any more.
   void BeginAnswer();
   void ResetReceiveBuffer();
-  // Room for the next read: at most kReceiveChunk bytes, and one byte more
-  // than the answer's size limit leaves, so that passing it shows.
+  // Room for the next read: the buffer's spare capacity, but at least
+  // kReceiveChunk and at most kReadMost bytes, and never more than one byte
+  // past what the answer's size limit leaves, so that passing it shows.
   std::span<char> ReceiveRoom();
   // Takes `count` bytes read into ReceiveRoom() and splits what they
   // complete into lines; the bound they break, if any (AnswerTooLarge,
