@@ -40,9 +40,11 @@ enum class IssueListMode {
 // Ranges with more members than this are not expanded; nor is a range whose
 // members would make the expanded list hold more than kMaxIssueListMembers
 // numbers. So a typing slip cannot exhaust memory, and such ranges are
-// written as ranges.
+// written as ranges. Expanding costs some hundreds of bytes a member while
+// the list is sorted and written, so the list's bound keeps one expansion
+// to tens of megabytes.
 inline constexpr long long kMaxIssueRangeMembers = 100000;
-inline constexpr long long kMaxIssueListMembers = 1000000;
+inline constexpr long long kMaxIssueListMembers = 100000;
 
 // Rewrites `list`. `monthNames` holds the month names of the record's
 // language, the first being month 0; empty when there are none. A month is

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 namespace talor {
 namespace {
 
@@ -103,15 +106,18 @@ TEST(IssueListTest, HugeRangesAreNotExpanded) {
   // Kept whole, a plain range with a prefix is written as a prefixed range.
   EXPECT_EQ("5,x,N1-N999999", Expand("N1-999999,5,x"));
   EXPECT_EQ("1-999999999", Cumulate("999999999,1-999999998"));
-  // Ranges of 100000 members in eleven groups: the first ten fit the limit
-  // of the whole list, the eleventh is written as a range.
-  std::string list;
-  for (char prefix = 'A'; prefix <= 'K'; ++prefix) {
-    list += std::string(1, prefix) + "1-" + std::string(1, prefix) + "100000,";
+  // Ranges of 40000 members in twenty groups: the first two fit the limit
+  // of the whole list, the others are written as ranges, and a single more
+  // is still added.
+  std::string list = "7,";
+  for (char prefix = 'A'; prefix <= 'T'; ++prefix) {
+    list += std::string(1, prefix) + "1-" + std::string(1, prefix) + "40000,";
   }
   std::string expanded = Expand(list);
-  EXPECT_TRUE(expanded.ends_with(",K1-K100000")) << expanded.substr(expanded.size() - 40);
-  EXPECT_NE(std::string::npos, expanded.find(",J100000,"));
+  EXPECT_NE(std::string::npos, expanded.find(",B40000,C1-C40000,")) << expanded.substr(0, 40);
+  EXPECT_TRUE(expanded.ends_with(",T1-T40000")) << expanded.substr(expanded.size() - 40);
+  // 7, the 80000 members and the 18 ranges.
+  EXPECT_EQ(80019, 1 + std::count(expanded.begin(), expanded.end(), ','));
   EXPECT_EQ(expanded, Expand(expanded));
 }
 
