@@ -106,9 +106,8 @@ TEST(IssueListTest, HugeRangesAreNotExpanded) {
   // Kept whole, a plain range with a prefix is written as a prefixed range.
   EXPECT_EQ("5,x,N1-N999999", Expand("N1-999999,5,x"));
   EXPECT_EQ("1-999999999", Cumulate("999999999,1-999999998"));
-  // Ranges of 40000 members in twenty groups: the first two fit the limit
-  // of the whole list, the others are written as ranges, and a single more
-  // is still added.
+  // One single, then ranges of 40000 members in twenty groups: the first
+  // two fit the limit of the whole list, the others are written as ranges.
   std::string list = "7,";
   for (char prefix = 'A'; prefix <= 'T'; ++prefix) {
     list += std::string(1, prefix) + "1-" + std::string(1, prefix) + "40000,";
