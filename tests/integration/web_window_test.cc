@@ -375,8 +375,11 @@ TEST_F(WebWindowTest, DialogsOfTheWindowAnswerOverThePage) {
     ASSERT_TRUE(Eventually(
         [&] { return OnCore([&] { return main_->favorites().favorites().size(); }) == 1; }));
     EXPECT_EQ(OnCore([&] { return main_->favorites().favorites()[0].title; }), "Начало");
-    Eventually([&] { return !page_->Events("favorites").empty(); });
-    EXPECT_NE(page_->Events("favorites").back().find("\"title\":\"Начало\""), std::string::npos);
+    // The page may have been sent the empty list first: wait for the new one.
+    EXPECT_TRUE(Eventually([&] {
+      const auto events = page_->Events("favorites");
+      return !events.empty() && events.back().find("\"title\":\"Начало\"") != std::string::npos;
+    }));
 
     // The save dialog asks for a name; the page answers with a path.
     Post("/api/key", {{"key", "83"}, {"ctrl", "1"}, {"alt", "0"}, {"shift", "0"}});
