@@ -368,13 +368,13 @@ void Transport::BeginAnswer() {
 void Transport::ResetReceiveBuffer() { receiving_.reset(); }
 
 std::span<char> Transport::ReceiveRoom() {
-  const ReceiveBuffer& bytes = receiving_->bytes;
+  ReceiveBuffer& bytes = receiving_->bytes;
   const size_t left = answerLimit_ - std::min(answerLimit_, bytes.size());
   const size_t spare = std::clamp(bytes.capacity() - bytes.size(), kReceiveChunk, kReadMost);
   const size_t room = left < spare ? left + 1 : spare;
   // The buffer never grows past the limit and the one byte that shows it.
   const size_t most = answerLimit_ < SIZE_MAX ? answerLimit_ + 1 : SIZE_MAX;
-  return receiving_->bytes.Space(room, most);
+  return bytes.Space(room, most);
 }
 
 Transport::FailureKind Transport::TakeReceived(size_t count) {
