@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <limits>
+#include <span>
 
 #include "format/format_engine.h"
 #include "format/interpreter.h"
@@ -47,19 +49,69 @@ constexpr std::array<bool, 256> kMarkupBytes = [] {
   return markup;
 }();
 
-// The end of the run of bytes from `from` that carry no markup.
+// Whether one of the eight bytes of `word` may be markup: '<', '=' and '>'
+// (with '?') share their top six bits, '^' is looked for alone. A zero byte
+// of x sets the top bit of that byte in (x - ones) & ~x & highs.
+bool MayHoldMarkup(uint64_t word) {
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  constexpr uint64_t kHighs = kOnes * 0x80;
+  const uint64_t brackets = (word & (kOnes * 0xFC)) ^ (kOnes * '<');
+  const uint64_t carets = word ^ (kOnes * '^');
+  return (((brackets - kOnes) & ~brackets) | ((carets - kOnes) & ~carets)) & kHighs;
+}
+
+// The end of the run of bytes from `from` that carry no markup. Values are
+// mostly plain text, so the run is looked for eight bytes at a time.
 size_t PlainRunEnd(std::string_view value, size_t from) {
-  while (from < value.size() && !kMarkupBytes[static_cast<uint8_t>(value[from])]) ++from;
+  const char* const data = value.data();
+  const size_t size = value.size();
+  while (from + sizeof(uint64_t) <= size) {
+    uint64_t word;
+    std::memcpy(&word, data + from, sizeof word);
+    if (!MayHoldMarkup(word)) {
+      from += sizeof word;
+      continue;
+    }
+    for (const size_t end = from + sizeof word; from < end; ++from) {
+      if (kMarkupBytes[static_cast<uint8_t>(data[from])]) return from;
+    }
+  }
+  while (from < size && !kMarkupBytes[static_cast<uint8_t>(data[from])]) ++from;
   return from;
 }
 
 }  // namespace
 
-// field -> { prefix-item [','] } ['|...|' ['+'] {','}] selector ['^' code] tail
 void FormatInterpreter::FieldStatement(bool inExpression) {
-  FieldCommand command;
   const size_t base = prefixItems_.size();
-  command.prefixBegin = base;
+  FieldCommand command;
+  if ((ReplayFieldCommand(command, inExpression) || ReadFieldCommand(command, inExpression)) &&
+      executing_) {
+    ExecuteField(command);
+  }
+  prefixItems_.resize(base);
+}
+
+// Replays the command kept for the reader's state, if any: its prefix items
+// go onto the stack as reading would have pushed them.
+bool FormatInterpreter::ReplayFieldCommand(FieldCommand& command, bool inExpression) {
+  if (tokens_ == nullptr || Stopped()) return false;
+  const FieldReading* kept = tokens_->FindField(lex_, inExpression, lineWidth_);
+  if (kept == nullptr) return false;
+  const std::span<const PrefixItem> items = tokens_->PrefixItems(*kept);
+  command = kept->command;
+  command.prefixBegin = prefixItems_.size();
+  prefixItems_.insert(prefixItems_.end(), items.begin(), items.end());
+  command.prefixEnd = prefixItems_.size();
+  lex_ = kept->after;
+  return true;
+}
+
+// field -> { prefix-item [','] } ['|...|' ['+'] {','}] selector ['^' code] tail
+// False when there is no command to execute: no selector, or reading failed.
+bool FormatInterpreter::ReadFieldCommand(FieldCommand& command, bool inExpression) {
+  const LexerState start = lex_;
+  command.prefixBegin = prefixItems_.size();
   for (bool more = true; more && !Stopped();) {
     switch (lex_.tokenKind) {
       case TokenKind::tkCondLiteral:
@@ -91,10 +143,7 @@ void FormatInterpreter::FieldStatement(bool inExpression) {
   const bool selector = lex_.tokenKind == TokenKind::tkField ||
                         lex_.tokenKind == TokenKind::tkDummyField ||
                         lex_.tokenKind == TokenKind::tkGlobalField;
-  if (!selector || Stopped()) {
-    prefixItems_.resize(base);
-    return;
-  }
+  if (!selector || Stopped()) return false;
   command.selector = lex_.tokenKind == TokenKind::tkField         ? 'V'
                      : lex_.tokenKind == TokenKind::tkGlobalField ? 'G'
                                                                   : lex_.tokenText[0];
@@ -106,8 +155,12 @@ void FormatInterpreter::FieldStatement(bool inExpression) {
   }
   if (command.selector == 'V' || command.selector == 'G') ReadFieldTail(command, inExpression);
   command.prefixEnd = prefixItems_.size();
-  if (executing_ && !Stopped()) ExecuteField(command);
-  prefixItems_.resize(base);
+  if (Stopped()) return false;
+  if (tokens_ != nullptr) {
+    tokens_->StoreField({start, inExpression, lineWidth_, command, lex_},
+                        std::span(prefixItems_).subspan(command.prefixBegin));
+  }
+  return true;
 }
 
 // tail -> ['*' n] ['.' n] ['(' first [',' other] ')'] ['+'] ['|...|'] ['"..."']

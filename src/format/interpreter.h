@@ -4,8 +4,9 @@
 // writing straight into the output buffer. A repeat group runs by moving the
 // reading position back to its opening parenthesis; an untaken branch is read
 // by the same rule functions with output off (`executing` false), so there is
-// one grammar. Tokens are read from the text once and replayed after that,
-// for later records and for every iteration of a group (token_cache.h).
+// one grammar. Tokens, and field commands whole, are read from the text once
+// and replayed after that, for later records and for every iteration of a
+// group (token_cache.h).
 // docs/format-language.md describes the language.
 //
 // A FormatInterpreter serves one format call: it is created over a record,
@@ -22,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "format/field_command.h"
 #include "format/format_errors.h"
 #include "format/occurrences.h"
 #include "format/token_cache.h"
@@ -39,34 +41,6 @@ inline constexpr int kMaxGroupIterations = 5000;
 inline constexpr int kMaxNesting = 100;
 // Lines are never wrapped; the width still bounds indentation and columns.
 inline constexpr int32_t kLineWidth = 100000000;
-
-// A field command as the reader collects it.
-struct FieldCommand {
-  char selector = 'V';  // V, D, N or G
-  int32_t tag = 0;      // tag, or variable number for G
-  char subfield = 0;    // 0 = whole value, '*' = leading part, else the code
-  int32_t offset = 0;   // characters to skip (0 = none)
-  int32_t length = 0;   // characters to keep (0 = all)
-  int32_t indentFirst = 0;
-  int32_t indentOther = 0;
-  size_t prefixBegin = 0;  // prefix items: FormatInterpreter::prefixItems_[begin, end)
-  size_t prefixEnd = 0;
-  bool hasRepPrefix = false;
-  bool repPrefixPlus = false;  // `|...|+`: not before the first occurrence
-  LiteralSpan repPrefix;
-  char repSuffixKind = 0;  // 0 none, '|' always, '+' not after the last occurrence
-  LiteralSpan repSuffix;
-  bool hasCondSuffix = false;
-  LiteralSpan condSuffix;
-};
-
-// A prefix item: conditional literal ('"'), escaped text ('!'), spacing
-// ('#', '%', '/', 'C', 'X') or mode switch ('M', with the letters in a, b).
-struct PrefixItem {
-  char kind = 0;
-  int32_t a = 0;  // literal start, count, or mode letter
-  int32_t b = 0;  // literal length or case letter
-};
 
 enum class ValueType : uint8_t { kNumber, kText, kBoolean };
 
@@ -123,7 +97,17 @@ class FormatInterpreter {
   // lexer.cc
   void Advance();
   void Prime();
-  void NextToken();
+  // Replaying a kept token is inline: it is most of the reading.
+  void NextToken() {
+    if (tokens_ != nullptr && !Stopped()) {
+      if (const LexerState* after = tokens_->Find(lex_.readPos)) {
+        lex_ = *after;
+        return;
+      }
+    }
+    NextTokenSlow();
+  }
+  void NextTokenSlow();
   void ReadToken();
   void ReadWord();
   void ReadNumber();
@@ -171,6 +155,8 @@ class FormatInterpreter {
 
   // field_command.cc
   void FieldStatement(bool inExpression);
+  bool ReplayFieldCommand(FieldCommand& command, bool inExpression);
+  bool ReadFieldCommand(FieldCommand& command, bool inExpression);
   bool ReadFieldTail(FieldCommand& command, bool inExpression);
   bool ReadIndentation(int32_t& first, int32_t& other);
   Occurrences OccurrencesOf(bool global, int32_t tag);

@@ -231,17 +231,13 @@ void FormatInterpreter::ReadEscape() {
   ReadLiteral(TokenKind::tkEscape);
 }
 
-void FormatInterpreter::NextToken() {
+void FormatInterpreter::NextTokenSlow() {
   if (errorCode_ != 0 || finished_) {
     lex_.tokenKind = TokenKind::tkEnd;
     return;
   }
   if (tokens_ == nullptr) return ReadToken();
   const int32_t from = lex_.readPos;
-  if (const LexerState* after = tokens_->Find(from)) {
-    lex_ = *after;
-    return;
-  }
   ReadToken();
   if (errorCode_ == 0) tokens_->Store(from, lex_);
 }

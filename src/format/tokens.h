@@ -68,6 +68,8 @@ class TokenText {
   std::string_view view() const { return {text_, static_cast<size_t>(size_)}; }
   char operator[](int i) const { return i < size_ ? text_[i] : '\0'; }
   int size() const { return size_; }
+  // Equal when the kept characters are: the bytes past them are stale.
+  bool operator==(const TokenText& other) const { return view() == other.view(); }
 
  private:
   char text_[kCapacity] = {};
@@ -87,6 +89,8 @@ struct LexerState {
   double tokenReal = 0;
   FunctionNo functionNo = FunctionNo::kNone;
   int functionClass = 0;
+
+  bool operator==(const LexerState&) const = default;
 };
 
 }  // namespace talor
