@@ -431,7 +431,7 @@ class RecordImport : public ExchangeJob {
   void ReadAndStore(ExchangeFileReader& reader, const std::optional<FieldSelectionTable>& table,
                     ImportTally& tally, Remarks& remarks) {
     StringList record;
-    ExchangeFileReader::Status status;
+    ExchangeFileReader::Status status = ExchangeFileReader::Status::End;
     while (tally.failure == 0 &&
            (status = reader.Next(record)) == ExchangeFileReader::Status::Record) {
       ++recordNumber_;
